@@ -1,0 +1,78 @@
+#include "app/tolvik_app.h"
+
+#include "app/app_ui.h"
+#include "platform/text.h"
+
+#include <cstring>
+
+namespace {
+
+CTolvikWGApp* g_app = nullptr;
+
+} // namespace
+
+CTolvikWGApp* TheApp() { return g_app; }
+
+CTolvikWGApp::CTolvikWGApp(IAppUi& ui, std::string modulePath) : m_ui(ui), m_modulePath(std::move(modulePath))
+{
+    g_app = this;
+}
+
+CTolvikWGApp::~CTolvikWGApp()
+{
+    m_singleExec.Release();
+    if (g_app == this) {
+        g_app = nullptr;
+    }
+}
+
+bool CTolvikWGApp::InitInstance()
+{
+    // Common controls and the framework's own start-up: nothing to register on this platform; the Qt
+    // application object already exists.
+
+    if (!m_singleExec.Check(InstanceName)) {
+        m_ui.ShowMessage(platform::Utf8ToCp949("프로그램이 이미 실행중입니다."));
+        return false;
+    }
+
+    // COM, the browser-hosting customisation, GDI+ and the socket library need no start here: pages
+    // are hosted by the browser helper process, which installs its own customisation before its first
+    // window, and POSIX sockets need no library start. The framework's registry key name has no
+    // counterpart; the settings store is our own.
+
+    // The program's folder: the text before the last '/'. Paths are in the file system's encoding,
+    // UTF-8, where no byte of a multibyte character can be taken for '/'.
+    const char* slash = std::strrchr(m_modulePath.c_str(), '/');
+    ModuleDir = slash == nullptr ? std::string() : std::string(m_modulePath.c_str(), slash);
+
+    if (CheckForUpdate()) {
+        return false;
+    }
+
+    if (!LoadEnvironment(Environment, ModuleDir)) {
+        m_ui.ShowMessage(platform::Utf8ToCp949("환경파일을 읽을 수 없습니다."));
+        return false;
+    }
+
+    if (!SignIn()) {
+        return false;
+    }
+
+    m_ui.RunMainWindow(*this);
+    return false;
+}
+
+bool CTolvikWGApp::CheckForUpdate()
+{
+    // The published version can only be fetched once the program has its HTTP downloader; until then
+    // start-up goes on as if the versions matched.
+    return false;
+}
+
+bool CTolvikWGApp::SignIn()
+{
+    // Signing in needs the dispatch server link, which the program does not have yet: without it no
+    // user can be accepted, so start-up ends here, silently, as after an abandoned sign-in.
+    return false;
+}

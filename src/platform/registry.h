@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/reg_text.h"
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// One open key of the current user's settings store. Every read sees the store as it is now and
+// every write is on disk, whole, when the call returns; nothing is cached between calls.
+class CKvRegKey
+{
+public:
+    CKvRegKey() = default;
+    CKvRegKey(const CKvRegKey&) = delete;
+    CKvRegKey& operator=(const CKvRegKey&) = delete;
+    ~CKvRegKey() = default;
+
+    // path is below the current user's root, for example "SOFTWARE\Tolvik\Pellamo".
+    bool Open(const std::string& path);
+    bool Create(const std::string& path);
+    void Close();
+    bool IsOpen() const { return m_open; }
+
+    // Copies the value into data. size holds the capacity on entry and the value's size on success;
+    // false when no key is open, the value is absent, or it is larger than the capacity.
+    bool QueryValue(const std::string& name, std::uint32_t* type, void* data, std::uint32_t* size) const;
+    bool SetValue(const std::string& name, std::uint32_t type, const void* data, std::uint32_t size);
+
+private:
+    bool m_open = false;
+    std::string m_fullPath;
+};
+
+// The store file and what reads and writes it; exposed for the tools and tests that need the file.
+std::string StoreFilePath();
+// Reads the store. A file that cannot be understood is renamed aside (and logged) and reads as empty;
+// false only when the file exists but cannot be read, or cannot be moved aside.
+bool LoadStore(RegDocument& doc);
+// Replaces the store file whole: a temporary file in the same folder, flushed, then renamed over it.
+bool WriteStore(const RegDocument& doc);
+
+} // namespace platform

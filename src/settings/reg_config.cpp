@@ -1,0 +1,86 @@
+#include "settings/reg_config.h"
+
+#include <cstring>
+
+namespace {
+
+const char kVendor[] = "Tolvik";
+const char kProduct[] = "Pellamo";
+
+} // namespace
+
+bool CKvRegConfig::OpenKey(const char* subKey)
+{
+    m_key.Close();
+    m_keyPath = std::string("SOFTWARE\\") + kVendor + "\\" + kProduct;
+    if (subKey != nullptr) {
+        m_keyPath += "\\";
+        m_keyPath += subKey;
+    }
+    return m_key.Open(m_keyPath) || m_key.Create(m_keyPath);
+}
+
+bool CKvRegConfig::Load()
+{
+    if (!OpenKey()) {
+        return false;
+    }
+    SaveID = ReadDword("SaveID");
+    SavePW = ReadDword("SavePW");
+    ID = ReadText("ID");
+    PW = ReadText("PW");
+    AlwaysTop = ReadDword("AlwaysTop");
+    return true;
+}
+
+bool CKvRegConfig::Save()
+{
+    if (!OpenKey()) {
+        return false;
+    }
+    return WriteDword("SaveID", SaveID != 0 ? 1 : 0) && WriteDword("SavePW", SavePW != 0 ? 1 : 0) &&
+           WriteText("ID", ID) && WriteText("PW", PW) && WriteDword("AlwaysTop", AlwaysTop != 0 ? 1 : 0);
+}
+
+bool CKvRegConfig::ReadBinary(const char* name, std::uint32_t size, void* destination)
+{
+    std::uint32_t read = size;
+    return m_key.IsOpen() && m_key.QueryValue(name, nullptr, destination, &read) && read == size;
+}
+
+bool CKvRegConfig::WriteBinary(const char* name, std::uint32_t size, const void* source)
+{
+    return m_key.IsOpen() && m_key.SetValue(name, platform::RegBinary, source, size);
+}
+
+std::uint32_t CKvRegConfig::ReadDword(const char* name)
+{
+    std::uint8_t bytes[4] = {};
+    std::uint32_t size = sizeof bytes;
+    if (!m_key.QueryValue(name, nullptr, bytes, &size) || size != sizeof bytes) {
+        return 0;
+    }
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+std::string CKvRegConfig::ReadText(const char* name)
+{
+    char buffer[TextBufferSize];
+    std::uint32_t size = sizeof buffer;
+    if (!m_key.QueryValue(name, nullptr, buffer, &size)) {
+        return {};
+    }
+    return std::string(buffer, strnlen(buffer, size));
+}
+
+bool CKvRegConfig::WriteDword(const char* name, std::uint32_t value)
+{
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    return m_key.SetValue(name, platform::RegDword, bytes, sizeof bytes);
+}
+
+bool CKvRegConfig::WriteText(const char* name, const std::string& value)
+{
+    return m_key.SetValue(name, platform::RegSz, value.data(), static_cast<std::uint32_t>(value.size()));
+}

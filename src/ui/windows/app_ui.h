@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/app_ui.h"
+
+// The start-up sequence's user interface on Qt Widgets.
+class CAppUi : public IAppUi
+{
+public:
+    void ShowMessage(const std::string& text) override;
+    void RunMainWindow(CTolvikWGApp& app) override;
+};
+
+// The title of the program's message boxes.
+extern const char* const MessageBoxTitle;
