@@ -69,10 +69,3 @@ bool CTolvikWGApp::CheckForUpdate()
     // start-up goes on as if the versions matched.
     return false;
 }
-
-bool CTolvikWGApp::SignIn()
-{
-    // Signing in needs the dispatch server link, which the program does not have yet: without it no
-    // user can be accepted, so start-up ends here, silently, as after an abandoned sign-in.
-    return false;
-}

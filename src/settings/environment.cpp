@@ -78,6 +78,15 @@ const std::string& PositionValueName(int index)
 
 bool LoadEnvironment(EnvironmentSettings& env, const std::string& moduleDir)
 {
+    if (!LoadEnvironmentFile(env, moduleDir)) {
+        return false;
+    }
+    LoadWindowPositions(env);
+    return true;
+}
+
+bool LoadEnvironmentFile(EnvironmentSettings& env, const std::string& moduleDir)
+{
     const std::string path = ModuleFile(moduleDir, kEnvironmentFile);
     if (!platform::PathExists(path)) {
         return false;
@@ -97,10 +106,14 @@ bool LoadEnvironment(EnvironmentSettings& env, const std::string& moduleDir)
             return false;
         }
     }
+    return true;
+}
 
+void LoadWindowPositions(EnvironmentSettings& env)
+{
     CKvRegConfig store;
     if (!store.OpenKey("POS")) {
-        return true;
+        return;
     }
     for (int index : kPlacementIndexes) {
         std::uint8_t bytes[WindowPlacement::StoredSize] = {};
@@ -119,7 +132,6 @@ bool LoadEnvironment(EnvironmentSettings& env, const std::string& moduleDir)
                            ? PointFromBytes(bytes)
                            : Point{NoPosition, NoPosition};
     }
-    return true;
 }
 
 std::string EncodeQueryValue(const std::string& value)

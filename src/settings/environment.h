@@ -47,6 +47,9 @@ std::string ModuleFile(const std::string& moduleDir, const char* fileName);
 // Loads the environment file from moduleDir, then the remembered positions. False when the file is
 // absent or a required key is missing; the missing key is written to the log.
 bool LoadEnvironment(EnvironmentSettings& env, const std::string& moduleDir);
+// Its two halves: the file alone (for tools that must not touch the user's store), and the positions.
+bool LoadEnvironmentFile(EnvironmentSettings& env, const std::string& moduleDir);
+void LoadWindowPositions(EnvironmentSettings& env);
 
 // The page's address for the signed-in user: the base with userId and authCode added. False, with out
 // untouched, when the page has no address.

@@ -1,36 +1,16 @@
 #include "settings/ini_file.h"
 
+#include "platform/numbers.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 
-#include <climits>
-#include <cstring>
+#include <algorithm>
+#include <cstdint>
 
 std::int32_t DecimalValue(const char* text)
 {
-    const char* p = text;
-    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') {
-        ++p;
-    }
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    std::int64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > static_cast<std::int64_t>(INT_MAX) + 1) {
-            value = static_cast<std::int64_t>(INT_MAX) + 1;
-        }
-    }
-    if (negative) {
-        value = -value;
-    }
-    if (value > INT_MAX) {
-        value = INT_MAX;
-    }
-    return static_cast<std::int32_t>(value);
+    const std::int64_t value = platform::AtoiValue(text);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 bool CKvIniFile::GetString(std::string& value, const char* section, const char* key) const

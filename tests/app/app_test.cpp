@@ -4,21 +4,13 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "settings/env_fixture.h"
+#include "support/fake_ui.h"
 #include "support/temp_env.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class FakeUi : public IAppUi
-{
-public:
-    void ShowMessage(const std::string& text) override { messages.push_back(platform::Cp949ToUtf8(text)); }
-    void RunMainWindow(CTolvikWGApp&) override { ++mainWindowRuns; }
-
-    std::vector<std::string> messages;
-    int mainWindowRuns = 0;
-};
 
 class Startup : public ::testing::Test
 {
@@ -72,12 +64,15 @@ TEST_F(Startup, AMissingKeyIsLoggedAndReported)
 TEST_F(Startup, ACompleteEnvironmentGoesOnToSignIn)
 {
     WriteFile(programDir + "/Pellamo.ini", EnvironmentText());
+    // The prompt is closed at once: the program ends there, silently.
     {
         CTolvikWGApp app(ui, programPath);
         EXPECT_EQ(TheApp(), &app);
         EXPECT_FALSE(app.InitInstance());
         EXPECT_EQ(app.Environment.ServerPort, 7000);
         EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(ui.prompts.size(), 1u);
+        EXPECT_EQ(ui.mainWindowRuns, 0);
         EXPECT_TRUE(Exists(platform::StoreFilePath())) << "the position key is created on the first start";
         EXPECT_TRUE(Exists(env.Path("run/KORVA.TolvikWG.lock")));
     }

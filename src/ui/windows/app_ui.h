@@ -7,6 +7,7 @@ class CAppUi : public IAppUi
 {
 public:
     void ShowMessage(const std::string& text) override;
+    bool AskLogin(LoginValues& values) override;
     void RunMainWindow(CTolvikWGApp& app) override;
 };
 

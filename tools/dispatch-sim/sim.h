@@ -1,0 +1,71 @@
+#pragma once
+
+// What the stand-in dispatch server was told on its command line, and what it has handed out since.
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct Account
+{
+    std::string Password;      // CP949
+    std::string Perm = "01";   // UserPerm
+    std::vector<std::string> Macs; // allowed hardware addresses; empty = any
+};
+
+// How a login is answered when it is not answered normally.
+struct Fault
+{
+    enum Kind {
+        None,
+        Refuse,        // the header carries Code, with a body of pairs all the same
+        Close,         // close without a reply
+        CloseMidBody,  // the header and half the body, then close
+        Silent,        // never answer, keep the connection open
+        Trickle,       // the normal reply, one byte a second
+        Oversize,      // a Length larger than any client's receive area
+        NegativeLength,
+        EmptyOk,       // Result 0 with no body
+        Stall,         // never accept connections (listener-wide)
+        AcceptDelay,   // accept only after DelayMs (listener-wide)
+    } Type = None;
+    int Code = 0;
+    int DelayMs = 0;
+};
+
+struct Config
+{
+    std::string Bind = "127.0.0.1";
+    int LoginPort = 17100;
+    std::map<std::string, Account> Accounts; // by identifier, CP949
+    std::map<std::string, Fault> UserFaults;
+    Fault AllFault;
+    std::string Company = "C001";
+    std::string Group = "G001";
+    std::string Auth; // empty: a fresh code per run
+    std::string LogPath;
+};
+
+// Shared by the listener threads.
+struct State
+{
+    std::mutex Lock;
+    std::map<std::string, std::string> AuthCodes; // identifier -> code handed out
+    std::string RunAuthCode;
+};
+
+std::string ToCp949(const std::string& utf8);
+std::string ToUtf8(const std::string& cp949);
+void AppendLog(const Config& config, const std::string& line);
+
+// Binds and listens; -1 on failure. port 0 takes any free port, reported through actualPort.
+int Listen(const std::string& address, int port, int backlog, int& actualPort);
+
+// Serves the login port until the process ends.
+void RunLoginServer(const Config& config, State& state, int listener);
+
+} // namespace sim

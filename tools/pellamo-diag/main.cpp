@@ -1,0 +1,111 @@
+// pellamo-diag: the widget's own sign-in code on a terminal, for support staff.
+//
+//   pellamo-diag mac                 the hardware address a login would send, and the adapters seen
+//   pellamo-diag login ID [PW|-]     one login attempt with the environment file beside the widget
+//
+// The password is read from standard input when it is "-" or left out, and is printed nowhere.
+
+#include "app/sign_in.h"
+#include "platform/network.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "serverlink/mac_address.h"
+#include "serverlink/server_session.h"
+#include "settings/environment.h"
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const char kUsage[] = "usage: pellamo-diag mac\n"
+                      "       pellamo-diag [--dir FOLDER] login ID [PW|-]\n"
+                      "FOLDER holds Pellamo.ini (default: the folder of this program, beside the widget).\n";
+
+std::string ModuleDir()
+{
+    const std::string path = platform::ModuleFilePath();
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string ReadPassword()
+{
+    const bool terminal = isatty(STDIN_FILENO) != 0;
+    termios saved {};
+    if (terminal) {
+        std::cerr << "password: " << std::flush;
+        tcgetattr(STDIN_FILENO, &saved);
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string password;
+    std::getline(std::cin, password);
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::cerr << "\n";
+    }
+    return password;
+}
+
+int ShowMac()
+{
+    for (const platform::NetworkAdapter& adapter : platform::ListNetworkAdapters()) {
+        std::cout << "adapter " << adapter.Name << " " << (adapter.Address.empty() ? "-" : FormatMacAddress(adapter.Address))
+                  << (adapter.IsEthernet ? " ethernet " : " other ") << adapter.IpAddress << "\n";
+    }
+    const std::string address = FindMacAddress();
+    std::cout << "hardware address: " << (address.empty() ? "none" : address) << "\n";
+    return address.empty() ? 1 : 0;
+}
+
+int Login(const std::string& dir, const std::string& idUtf8, std::string passwordUtf8)
+{
+    EnvironmentSettings env;
+    if (!LoadEnvironmentFile(env, dir)) {
+        std::cout << "환경파일을 읽을 수 없습니다. ("
+                  << ModuleFile(dir, "Pellamo.ini") << ")\n";
+        return 1;
+    }
+    std::cout << "server: " << platform::Cp949ToUtf8(env.ServerAddr) << ":" << env.ServerPort << "\n";
+    ServerSession session;
+    SessionIdentity identity;
+    const int code = TryLogin(session, env, identity, platform::Utf8ToCp949(idUtf8), platform::Utf8ToCp949(passwordUtf8));
+    std::fill(passwordUtf8.begin(), passwordUtf8.end(), '\0');
+    if (code != LoginAccepted) {
+        std::cout << "result: " << code << " " << platform::Cp949ToUtf8(LoginErrorText(code)) << "\n";
+        return 1;
+    }
+    std::cout << "result: 0 accepted\n";
+    for (const CKvCmd::CCmd* pair : session.Reply().Pairs()) {
+        std::cout << platform::Cp949ToUtf8(pair->Name) << "=" << platform::Cp949ToUtf8(pair->Value) << "\n";
+    }
+    std::cout << "administrator: " << (identity.IsAdmin != 0 ? "yes" : "no") << "\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string dir = ModuleDir();
+    int i = 1;
+    if (i + 1 < argc && std::strcmp(argv[i], "--dir") == 0) {
+        dir = argv[i + 1];
+        i += 2;
+    }
+    if (i < argc && std::strcmp(argv[i], "mac") == 0 && i + 1 == argc) {
+        return ShowMac();
+    }
+    if (i + 1 < argc && std::strcmp(argv[i], "login") == 0 && i + 3 >= argc) {
+        const bool fromInput = i + 2 >= argc || std::strcmp(argv[i + 2], "-") == 0;
+        return Login(dir, argv[i + 1], fromInput ? ReadPassword() : std::string(argv[i + 2]));
+    }
+    std::cerr << kUsage;
+    return 2;
+}
