@@ -62,10 +62,3 @@ bool CTolvikWGApp::InitInstance()
     m_ui.RunMainWindow(*this);
     return false;
 }
-
-bool CTolvikWGApp::CheckForUpdate()
-{
-    // The published version can only be fetched once the program has its HTTP downloader; until then
-    // start-up goes on as if the versions matched.
-    return false;
-}

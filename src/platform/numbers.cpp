@@ -1,5 +1,6 @@
 #include "platform/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -40,6 +41,13 @@ std::int64_t AtoiValue(const char* text)
         return value;
     }
     return value == lowest ? std::numeric_limits<std::int64_t>::max() : -value;
+}
+
+std::int32_t Atoi32(const char* text)
+{
+    const std::int64_t value = AtoiValue(text);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
 double AtofValue(const char* text)

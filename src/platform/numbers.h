@@ -10,6 +10,8 @@ namespace platform {
 // Leading white space, an optional sign, digits up to the first other character; 0 without digits.
 // Saturates at the 64-bit limits.
 std::int64_t AtoiValue(const char* text);
+// The same, clamped to the 32-bit range.
+std::int32_t Atoi32(const char* text);
 // Leading white space, then the longest prefix that is a decimal or exponent number; 0 without one.
 double AtofValue(const char* text);
 // Fixed notation with six decimals and '.' as the decimal point.

@@ -4,14 +4,6 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 
-#include <algorithm>
-#include <cstdint>
-
-std::int32_t DecimalValue(const char* text)
-{
-    const std::int64_t value = platform::AtoiValue(text);
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 bool CKvIniFile::GetString(std::string& value, const char* section, const char* key) const
 {
@@ -34,5 +26,5 @@ std::int32_t CKvIniFile::GetInt(const char* section, const char* key, std::int32
     if (!platform::ReadProfileString(m_path, section, key, read) || read.empty()) {
         return defaultValue;
     }
-    return DecimalValue(read.c_str());
+    return platform::Atoi32(read.c_str());
 }

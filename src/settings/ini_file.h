@@ -24,7 +24,3 @@ public:
 private:
     std::string m_path;
 };
-
-// Decimal text as the C library's atoi reads it (leading blanks, optional sign, digits up to the first
-// other character, 0 without digits), independent of the user's locale; saturates at the 32-bit limits.
-std::int32_t DecimalValue(const char* text);

@@ -59,6 +59,26 @@ TEST(Diag, LoginPrintsTheResultAndTheReplyButNeverThePassword)
     EXPECT_EQ(fromInput.output.find("wrong-pw"), std::string::npos);
 }
 
+TEST(Diag, FeedShowsTheAddressAndTheFieldsOfOnePoll)
+{
+    TempEnv env;
+    SimProcess sim({"--user", "kim:s3cret-pw", "--auth", "AUTH1", "--feed-line", "1|2|3|4|5|6|7|제1공장|x"});
+    ASSERT_TRUE(sim.Ready());
+    std::string text = EnvironmentFor(sim.LoginPort());
+    const std::string feedKey = "WGInfo=http://127.0.0.1:8080/wginfo";
+    text.replace(text.find(feedKey), feedKey.size(), "WGInfo=" + sim.HttpUrl("/wginfo"));
+    WriteFile(env.Path("Pellamo.ini"), text);
+
+    const DiagRun run = Diag("--dir " + env.Root() + " feed kim s3cret-pw");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("feed: " + sim.HttpUrl("/wginfo?userId=kim&authCode=AUTH1") + "\n"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("OperatingCount=5\nHiredCount=6\nWaitingCount=7\nPlantCaption=제1공장\nExtra=x\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("s3cret"), std::string::npos);
+}
+
 TEST(Diag, AClosedPortGives105)
 {
     TempEnv env;

@@ -1,4 +1,5 @@
 #include "log/file_log.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "settings/env_fixture.h"
@@ -95,7 +96,7 @@ TEST_F(Environment, CutsLongValuesToTheBuffer)
     EXPECT_EQ(value.size(), CKvIniFile::ValueBufferSize - 1);
 }
 
-TEST_F(Environment, DecimalValuesFollowAtoi)
+TEST(Numbers, DecimalValuesFollowAtoi)
 {
     struct Row
     {
@@ -105,7 +106,7 @@ TEST_F(Environment, DecimalValuesFollowAtoi)
                 {"", 0},      {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
-        EXPECT_EQ(DecimalValue(row.text), row.value);
+        EXPECT_EQ(platform::Atoi32(row.text), row.value);
     }
 }
 

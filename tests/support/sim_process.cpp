@@ -20,7 +20,7 @@ SimProcess::SimProcess(std::vector<std::string> args)
     char pattern[] = "/tmp/pellamo-sim-XXXXXX";
     m_dir = mkdtemp(pattern);
     const std::string ready = m_dir + "/ready";
-    std::vector<std::string> all = {PELLAMO_DISPATCH_SIM, "--login-port", "0", "--ready-file", ready, "--log",
+    std::vector<std::string> all = {PELLAMO_DISPATCH_SIM, "--login-port", "0", "--http-port", "0", "--ready-file", ready, "--log",
                                     m_dir + "/requests", "--max-seconds", "300"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -36,9 +36,11 @@ SimProcess::SimProcess(std::vector<std::string> args)
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < until) {
         std::ifstream in(ready);
-        std::string line;
-        if (std::getline(in, line) && line.rfind("login-port=", 0) == 0) {
-            m_loginPort = std::atoi(line.c_str() + 11);
+        std::string login, http;
+        if (std::getline(in, login) && std::getline(in, http) && login.rfind("login-port=", 0) == 0 &&
+            http.rfind("http-port=", 0) == 0) {
+            m_loginPort = std::atoi(login.c_str() + 11);
+            m_httpPort = std::atoi(http.c_str() + 10);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -15,12 +15,18 @@ public:
 
     bool Ready() const { return m_loginPort > 0; }
     int LoginPort() const { return m_loginPort; }
+    int HttpPort() const { return m_httpPort; }
+    std::string HttpUrl(const std::string& path) const
+    {
+        return "http://127.0.0.1:" + std::to_string(m_httpPort) + path;
+    }
     // The lines the simulator logged for the requests it received.
     std::vector<std::string> Requests() const;
 
 private:
     int m_pid = -1;
     int m_loginPort = 0;
+    int m_httpPort = 0;
     std::string m_dir;
 };
 

@@ -33,6 +33,8 @@ bool ReadAll(int fd, void* data, std::size_t size)
     return true;
 }
 
+} // namespace
+
 bool SendAll(int fd, const std::string& data)
 {
     std::size_t done = 0;
@@ -98,6 +100,8 @@ void WaitForClose(int fd)
     while (recv(fd, sink, sizeof sink, 0) > 0) {
     }
 }
+
+namespace {
 
 void Serve(const Config& config, State& state, int fd)
 {
@@ -238,6 +242,11 @@ void RunLoginServer(const Config& config, State& state, int listener)
             close(fd);
         }
     }
+    AcceptLoop(listener, [&config, &state](int fd) { Serve(config, state, fd); });
+}
+
+void AcceptLoop(int listener, const std::function<void(int)>& serve)
+{
     for (;;) {
         const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
@@ -246,7 +255,7 @@ void RunLoginServer(const Config& config, State& state, int listener)
             }
             return;
         }
-        std::thread([&config, &state, fd] { Serve(config, state, fd); }).detach();
+        std::thread(serve, fd).detach();
     }
 }
 

@@ -97,7 +97,17 @@ const char kUsage[] =
     "  --fault [ID=]BEHAVIOUR   misbehave for one identifier, or for all: refuse:CODE, close,\n"
     "                           close-mid-body, silent, trickle, oversize, negative-length, empty-ok;\n"
     "                           for all only: stall (never accept), accept-delay:MS\n"
-    "  --ready-file PATH        written once listening: login-port=N\n"
+    "  --http-port N            web port, 0 for any free one (default 17180): /wginfo (the status\n"
+    "                           feed, for identifiers and codes this server handed out), /version,\n"
+    "                           and the service pages /map /sites /vehicles /shipments /sms /admin\n"
+    "                           /office /weather /mileage\n"
+    "  --feed-line TEXT         the feed's line (UTF-8); default: figures that move with the day\n"
+    "  --session ID=CODE        an AuthCode the feed accepts for ID without a login first\n"
+    "  --published-version N    [Update] Version of /version (default 1)\n"
+    "  --http-fault [PATH=]BEHAVIOUR  misbehave for one path (or path?query), or for all: status:CODE,\n"
+    "                           slow-body,\n"
+    "                           cut, huge, huge-unannounced, no-length, chunked, silent, redirect\n"
+    "  --ready-file PATH        written once listening: login-port=N and http-port=M lines\n"
     "  --log PATH               one line per request received (the password's length, never itself)\n"
     "  --max-seconds N          end by itself after N seconds (default 3600)\n"
     "Identifiers and passwords are given in UTF-8 and sent in CP949.\n";
@@ -119,6 +129,28 @@ bool ParseFault(const std::string& text, sim::Fault& fault)
             fault.Code = type == sim::Fault::Refuse ? std::atoi(arg.c_str()) : 0;
             fault.DelayMs = type == sim::Fault::AcceptDelay ? std::atoi(arg.c_str()) : 0;
             return !(type == sim::Fault::Refuse && arg.empty()) && !(type == sim::Fault::AcceptDelay && arg.empty());
+        }
+    }
+    return false;
+}
+
+bool ParseHttpFault(const std::string& text, sim::HttpFault& fault)
+{
+    const std::size_t colon = text.find(':');
+    const std::string kind = text.substr(0, colon);
+    const std::pair<const char*, sim::HttpFault::Kind> kinds[] = {
+        {"status", sim::HttpFault::Status},     {"slow-body", sim::HttpFault::SlowBody},
+        {"cut", sim::HttpFault::Cut},           {"huge", sim::HttpFault::Huge},
+        {"huge-unannounced", sim::HttpFault::HugeUnannounced}, {"no-length", sim::HttpFault::NoLength},
+        {"chunked", sim::HttpFault::Chunked},   {"silent", sim::HttpFault::Silent},
+        {"redirect", sim::HttpFault::Redirect}};
+    for (const auto& [name, type] : kinds) {
+        if (kind == name) {
+            fault.Type = type;
+            fault.Code = type == sim::HttpFault::Status && colon != std::string::npos
+                             ? std::atoi(text.c_str() + colon + 1)
+                             : 0;
+            return type != sim::HttpFault::Status || fault.Code >= 100;
         }
     }
     return false;
@@ -156,6 +188,7 @@ std::string RandomCode()
 int main(int argc, char** argv)
 {
     sim::Config config;
+    std::map<std::string, std::string> sessions;
     std::string readyFile;
     int maxSeconds = 3600;
     for (int i = 1; i < argc; ++i) {
@@ -206,6 +239,28 @@ int main(int argc, char** argv)
             } else {
                 config.UserFaults[sim::ToCp949(value.substr(0, equals))] = fault;
             }
+        } else if (option == "--http-port") {
+            config.HttpPort = std::atoi(value.c_str());
+        } else if (option == "--feed-line") {
+            config.FeedLine = sim::ToCp949(value);
+        } else if (option == "--session") {
+            const std::size_t equals = value.find('=');
+            sessions[sim::ToCp949(value.substr(0, equals))] = equals == std::string::npos ? "" : value.substr(equals + 1);
+        } else if (option == "--published-version") {
+            config.PublishedVersion = std::atoi(value.c_str());
+        } else if (option == "--http-fault") {
+            // A path starts with '/': "/wginfo=cut"; anything else is a fault for every path.
+            const std::size_t equals = value[0] == '/' ? value.rfind('=') : std::string::npos;
+            sim::HttpFault fault;
+            if (!ParseHttpFault(equals == std::string::npos ? value : value.substr(equals + 1), fault)) {
+                std::cerr << "dispatch-sim: unknown HTTP fault " << value << "\n";
+                return 2;
+            }
+            if (equals == std::string::npos) {
+                config.AllHttpFault = fault;
+            } else {
+                config.PathFaults[value.substr(0, equals)] = fault;
+            }
         } else if (option == "--ready-file") {
             readyFile = value;
         } else if (option == "--log") {
@@ -221,6 +276,7 @@ int main(int argc, char** argv)
     signal(SIGPIPE, SIG_IGN);
     sim::State state;
     state.RunAuthCode = RandomCode();
+    state.AuthCodes = sessions;
     const bool stalls = config.AllFault.Type == sim::Fault::Stall || config.AllFault.Type == sim::Fault::AcceptDelay;
     int loginPort = 0;
     const int login = sim::Listen(config.Bind, config.LoginPort, stalls ? 0 : 64, loginPort);
@@ -231,9 +287,20 @@ int main(int argc, char** argv)
     }
     config.LoginPort = loginPort;
 
-    std::thread([&] { sim::RunLoginServer(config, state, login); }).detach();
+    int httpPort = 0;
+    const int http = sim::Listen(config.Bind, config.HttpPort, 64, httpPort);
+    if (http < 0) {
+        std::cerr << "dispatch-sim: cannot listen on " << config.Bind << ":" << config.HttpPort << ": "
+                  << std::strerror(errno) << "\n";
+        return 1;
+    }
+    config.HttpPort = httpPort;
 
-    const std::string ready = "login-port=" + std::to_string(loginPort) + "\n";
+    std::thread([&] { sim::RunLoginServer(config, state, login); }).detach();
+    std::thread([&] { sim::RunHttpServer(config, state, http); }).detach();
+
+    const std::string ready =
+        "login-port=" + std::to_string(loginPort) + "\nhttp-port=" + std::to_string(httpPort) + "\n";
     std::cout << ready << std::flush;
     if (!readyFile.empty()) {
         // Written whole under another name first, so that a reader never sees half of it.

@@ -3,6 +3,7 @@
 // What the stand-in dispatch server was told on its command line, and what it has handed out since.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -37,6 +38,24 @@ struct Fault
     int DelayMs = 0;
 };
 
+// How an HTTP request is answered when it is not answered normally.
+struct HttpFault
+{
+    enum Kind {
+        None,
+        Status,     // answer with Code and a short body
+        SlowBody,   // the body one byte a second
+        Cut,        // announce the whole body, send half, close
+        Huge,       // a 256 MiB body with its length announced
+        HugeUnannounced, // 256 MiB without Content-Length
+        NoLength,   // the body without Content-Length, ended by closing
+        Chunked,    // the body in chunks
+        Silent,     // read the request, never answer
+        Redirect,   // 302 to the same path under /moved-here
+    } Type = None;
+    int Code = 0;
+};
+
 struct Config
 {
     std::string Bind = "127.0.0.1";
@@ -48,6 +67,12 @@ struct Config
     std::string Group = "G001";
     std::string Auth; // empty: a fresh code per run
     std::string LogPath;
+
+    int HttpPort = 17180;
+    int PublishedVersion = 1;
+    std::string FeedLine; // CP949; empty: figures that move with the time of day
+    std::map<std::string, HttpFault> PathFaults; // by path without the query
+    HttpFault AllHttpFault;
 };
 
 // Shared by the listener threads.
@@ -65,7 +90,13 @@ void AppendLog(const Config& config, const std::string& line);
 // Binds and listens; -1 on failure. port 0 takes any free port, reported through actualPort.
 int Listen(const std::string& address, int port, int backlog, int& actualPort);
 
-// Serves the login port until the process ends.
+// Serve the login port and the HTTP port until the process ends.
 void RunLoginServer(const Config& config, State& state, int listener);
+void RunHttpServer(const Config& config, State& state, int listener);
+
+// Socket helpers shared by both sides. AcceptLoop serves each connection on a thread of its own.
+void AcceptLoop(int listener, const std::function<void(int)>& serve);
+bool SendAll(int fd, const std::string& data);
+void WaitForClose(int fd);
 
 } // namespace sim

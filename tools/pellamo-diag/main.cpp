@@ -2,6 +2,7 @@
 //
 //   pellamo-diag mac                 the hardware address a login would send, and the adapters seen
 //   pellamo-diag login ID [PW|-]     one login attempt with the environment file beside the widget
+//   pellamo-diag feed ID [PW|-]      signs in, then one poll of the status feed
 //
 // The password is read from standard input when it is "-" or left out, and is printed nowhere.
 
@@ -11,7 +12,11 @@
 #include "platform/text.h"
 #include "serverlink/mac_address.h"
 #include "serverlink/server_session.h"
+#include "feed/status_feed.h"
 #include "settings/environment.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
 
 #include <cstdio>
 #include <cstring>
@@ -24,6 +29,7 @@ namespace {
 
 const char kUsage[] = "usage: pellamo-diag mac\n"
                       "       pellamo-diag [--dir FOLDER] login ID [PW|-]\n"
+                      "       pellamo-diag [--dir FOLDER] feed ID [PW|-]\n"
                       "FOLDER holds Pellamo.ini (default: the folder of this program, beside the widget).\n";
 
 std::string ModuleDir()
@@ -64,7 +70,44 @@ int ShowMac()
     return address.empty() ? 1 : 0;
 }
 
-int Login(const std::string& dir, const std::string& idUtf8, std::string passwordUtf8)
+int PollFeed(const EnvironmentSettings& env, const SessionIdentity& identity)
+{
+    std::string url;
+    if (!BuildServiceUrl(env, identity, Main, url)) {
+        std::cout << "feed: no [URL] WGInfo address\n";
+        return 1;
+    }
+    std::cout << "feed: " << platform::Cp949ToUtf8(url) << "\n";
+    CStatusFeed feed([&url](std::string& out) {
+        out = url;
+        return true;
+    });
+    QEventLoop loop;
+    bool downloaded = false;
+    QObject::connect(&feed, &CStatusFeed::Polled, &loop, [&](bool ok) {
+        downloaded = ok;
+        loop.quit();
+    });
+    feed.Poll();
+    loop.exec();
+    if (!downloaded) {
+        std::cout << "poll failed: no complete 2xx answer (server unreachable, refused, or too slow)\n";
+        return 1;
+    }
+    const StatusRecord& r = feed.Record();
+    const std::pair<const char*, std::string> fields[] = {
+        {"PlannedVolume", r.PlannedVolume},     {"OrderedVolume", r.OrderedVolume},
+        {"ShippedVolume", r.ShippedVolume},     {"RemainingVolume", r.RemainingVolume},
+        {"OperatingCount", std::to_string(r.OperatingCount)}, {"HiredCount", std::to_string(r.HiredCount)},
+        {"WaitingCount", std::to_string(r.WaitingCount)},     {"PlantCaption", r.PlantCaption},
+        {"Extra", r.Extra}};
+    for (const auto& [name, value] : fields) {
+        std::cout << name << "=" << platform::Cp949ToUtf8(value) << "\n";
+    }
+    return 0;
+}
+
+int Login(const std::string& dir, const std::string& idUtf8, std::string passwordUtf8, bool thenFeed)
 {
     EnvironmentSettings env;
     if (!LoadEnvironmentFile(env, dir)) {
@@ -86,13 +129,18 @@ int Login(const std::string& dir, const std::string& idUtf8, std::string passwor
         std::cout << platform::Cp949ToUtf8(pair->Name) << "=" << platform::Cp949ToUtf8(pair->Value) << "\n";
     }
     std::cout << "administrator: " << (identity.IsAdmin != 0 ? "yes" : "no") << "\n";
-    return 0;
+    if (!thenFeed) {
+        return 0;
+    }
+    identity.UserId = platform::Utf8ToCp949(idUtf8);
+    return PollFeed(env, identity);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    QCoreApplication app(argc, argv);
     std::string dir = ModuleDir();
     int i = 1;
     if (i + 1 < argc && std::strcmp(argv[i], "--dir") == 0) {
@@ -102,9 +150,11 @@ int main(int argc, char** argv)
     if (i < argc && std::strcmp(argv[i], "mac") == 0 && i + 1 == argc) {
         return ShowMac();
     }
-    if (i + 1 < argc && std::strcmp(argv[i], "login") == 0 && i + 3 >= argc) {
+    const bool login = i < argc && std::strcmp(argv[i], "login") == 0;
+    const bool feed = i < argc && std::strcmp(argv[i], "feed") == 0;
+    if ((login || feed) && i + 1 < argc && i + 3 >= argc) {
         const bool fromInput = i + 2 >= argc || std::strcmp(argv[i + 2], "-") == 0;
-        return Login(dir, argv[i + 1], fromInput ? ReadPassword() : std::string(argv[i + 2]));
+        return Login(dir, argv[i + 1], fromInput ? ReadPassword() : std::string(argv[i + 2]), feed);
     }
     std::cerr << kUsage;
     return 2;

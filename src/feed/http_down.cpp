@@ -1,0 +1,261 @@
+#include "feed/http_down.h"
+
+#include "platform/numbers.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <unistd.h>
+
+bool SplitHttpUrl(const std::string& url, HttpTarget& target)
+{
+    std::string rest = url;
+    if (url.size() > 7) {
+        std::string scheme = url.substr(0, 7);
+        for (char& c : scheme) {
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        }
+        if (scheme == "http://") {
+            rest = url.substr(7);
+        }
+    }
+    std::string hostAndPort = rest;
+    std::string path = "/";
+    if (const std::size_t slash = rest.find('/'); !rest.empty() && slash != std::string::npos) {
+        hostAndPort = rest.substr(0, slash);
+        path = rest.substr(slash);
+    }
+    int port = 80;
+    std::string host = hostAndPort;
+    if (const std::size_t colon = hostAndPort.rfind(':'); colon != std::string::npos) {
+        host = hostAndPort.substr(0, colon);
+        port = platform::Atoi32(hostAndPort.c_str() + colon + 1);
+    }
+    if (host.size() > HttpTarget::MaxHostLength || path.size() > HttpTarget::MaxPathLength) {
+        return false;
+    }
+    target.Host = host;
+    target.Port = port;
+    target.Path = path;
+    return true;
+}
+
+CKvHttpDown::CKvHttpDown()
+{
+    // Proxies come from the user's environment, as every desktop program here takes them.
+    static const bool systemProxy = [] {
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
+        return true;
+    }();
+    (void)systemProxy;
+}
+
+CKvHttpDown::~CKvHttpDown()
+{
+    m_done = nullptr;
+    CloseRequest();
+}
+
+void CKvHttpDown::CloseRequest()
+{
+    // Later, never now: this may run inside one of the reply's own signals.
+    if (m_reply != nullptr) {
+        m_reply->disconnect();
+        m_reply->abort();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    if (m_manager != nullptr) {
+        m_manager->disconnect();
+        m_manager->deleteLater();
+        m_manager = nullptr;
+    }
+    m_token.reset();
+    m_body.clear();
+    m_open = false;
+    ContentLength = 0;
+}
+
+void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
+{
+    CloseRequest();
+    m_done = std::move(done);
+    HttpTarget target;
+    // Callbacks still queued for an earlier request, or for a destroyed object, find their token gone.
+    m_token = std::make_shared<int>(0);
+    const std::weak_ptr<int> token = m_token;
+    // A manager of its own per download: a fresh connection every time, nothing shared or kept.
+    m_manager = new QNetworkAccessManager;
+    if (!SplitHttpUrl(url, target) || target.Host.empty()) {
+        // Reported from the event loop too, as every other answer is.
+        QTimer::singleShot(0, m_manager, [this, token] {
+            if (!token.expired()) {
+                Finish(false);
+            }
+        });
+        return;
+    }
+    m_target = target;
+    // "host:" asks for port 0, which HTTP takes as its default port.
+    const int port = target.Port <= 0 || target.Port > 65535 ? 80 : target.Port;
+    const QByteArray address = "http://" + QByteArray::fromStdString(target.Host) + ":" + QByteArray::number(port) +
+                               QByteArray::fromStdString(target.Path);
+    QNetworkRequest request(QUrl::fromEncoded(address, QUrl::TolerantMode));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setTransferTimeout(TransferTimeoutMs);
+    m_reply = m_manager->get(request);
+    QNetworkReply* reply = m_reply;
+    // Qt reads ahead without bound unless told; a body can then only grow as fast as it is taken.
+    reply->setReadBufferSize(ReadAheadBytes);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, m_manager, [this, token, reply] {
+        if (token.expired()) {
+            return;
+        }
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > MaxBodyBytes) {
+            Finish(false);
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, m_manager, [this, token, reply] {
+        if (token.expired()) {
+            return;
+        }
+        m_body += reply->readAll();
+        if (m_body.size() > MaxBodyBytes) {
+            Finish(false);
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, m_manager, [this, token, reply] {
+        if (token.expired()) {
+            return;
+        }
+        m_body += reply->readAll();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const bool ok = reply->error() == QNetworkReply::NoError && status >= 200 && status <= 299 &&
+                        m_body.size() <= MaxBodyBytes;
+        if (ok) {
+            const QByteArray length = reply->rawHeader("Content-Length");
+            ContentLength = length.isEmpty() ? 0 : platform::Atoi32(length.constData());
+        }
+        Finish(ok);
+    });
+    QTimer::singleShot(TotalTimeoutMs, reply, [this, token] {
+        if (!token.expired()) {
+            Finish(false);
+        }
+    });
+}
+
+void CKvHttpDown::Finish(bool ok)
+{
+    if (!ok) {
+        CloseRequest();
+    } else {
+        m_open = true;
+        m_reply->disconnect();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    if (m_done) {
+        Completion done = std::move(m_done);
+        m_done = nullptr;
+        done(ok);
+    }
+}
+
+bool CKvHttpDown::OpenUrl(const std::string& url)
+{
+    QEventLoop loop;
+    bool result = false;
+    OpenUrlAsync(url, [&](bool ok) {
+        result = ok;
+        loop.quit();
+    });
+    loop.exec();
+    return result;
+}
+
+char* CKvHttpDown::ReadAll(int capacity, int growth)
+{
+    if (!m_open) {
+        return nullptr;
+    }
+    // The body is already in; it is handed out in the pieces and growth steps a reader of a live
+    // stream would use, so that the caller's sizing is what it would be.
+    constexpr int Piece = 1024;
+    std::size_t cap = capacity > 0 ? static_cast<std::size_t>(capacity) : 0;
+    const std::size_t step = growth > 0 ? static_cast<std::size_t>(growth) : static_cast<std::size_t>(Piece);
+    char* buffer = new (std::nothrow) char[cap + 1];
+    if (buffer == nullptr) {
+        return nullptr;
+    }
+    std::size_t position = 0;
+    const auto total = static_cast<std::size_t>(m_body.size());
+    while (position < total) {
+        if (cap - position < Piece) {
+            char* larger = new (std::nothrow) char[cap + step + 1];
+            if (larger == nullptr) {
+                delete[] buffer;
+                return nullptr;
+            }
+            std::memcpy(larger, buffer, position);
+            delete[] buffer;
+            buffer = larger;
+            cap += step;
+        }
+        const std::size_t count = std::min({cap - position, static_cast<std::size_t>(Piece), total - position});
+        std::memcpy(buffer + position, m_body.constData() + position, count);
+        position += count;
+    }
+    buffer[position] = '\0';
+    ContentLength = static_cast<std::int32_t>(position);
+    return buffer;
+}
+
+bool CKvHttpDown::WriteBodyToFile(const std::string& path)
+{
+    if (!m_open) {
+        return false;
+    }
+    const int announced = ContentLength > 0 ? ContentLength : DefaultFileCapacity;
+    std::unique_ptr<char[]> body(ReadAll(announced + 10, announced));
+    if (body == nullptr) {
+        return false;
+    }
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    std::size_t done = 0;
+    const auto size = static_cast<std::size_t>(ContentLength);
+    bool ok = true;
+    while (done < size) {
+        const ssize_t n = write(fd, body.get() + done, size - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return close(fd) == 0 && ok;
+}
+
+bool CKvHttpDown::DownloadToFile(const std::string& url, const std::string& path)
+{
+    CKvHttpDown down;
+    return down.OpenUrl(url) && down.WriteBodyToFile(path);
+}

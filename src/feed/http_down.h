@@ -1,0 +1,81 @@
+#pragma once
+
+// One HTTP GET, into memory or into a file. A URL is split the way the dispatch service's addresses
+// have always been read:
+//
+//   [http://]host[:port][/path?query]      no other scheme; "host:" gives port 0, which means 80
+//
+// Only a 2xx answer counts. The system's proxy settings apply, redirects are followed, no header of
+// our own is added and nothing is cached. A dead or stalling server cannot hold a download forever:
+// TransferTimeoutMs without progress, or TotalTimeoutMs in all, ends it as failed, and so does a body
+// larger than MaxBodyBytes.
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+struct HttpTarget
+{
+    static constexpr std::size_t MaxHostLength = 1024;
+    static constexpr std::size_t MaxPathLength = 1024;
+
+    std::string Host;
+    int Port = 80;
+    std::string Path = "/";
+};
+
+// False when the host or the path is longer than the limits.
+bool SplitHttpUrl(const std::string& url, HttpTarget& target);
+
+class CKvHttpDown
+{
+public:
+    static constexpr int TransferTimeoutMs = 30000;
+    static constexpr int TotalTimeoutMs = 120000;
+    static constexpr std::int64_t MaxBodyBytes = 16 * 1024 * 1024;
+    static constexpr int DefaultFileCapacity = 5 * 1024 * 1024;
+    static constexpr std::int64_t ReadAheadBytes = 1024 * 1024;
+
+    using Completion = std::function<void(bool ok)>;
+
+    CKvHttpDown();
+    CKvHttpDown(const CKvHttpDown&) = delete;
+    CKvHttpDown& operator=(const CKvHttpDown&) = delete;
+    virtual ~CKvHttpDown();
+
+    // Sends the GET and waits, in a local event loop, until the answer is complete. True for a 2xx
+    // answer; ContentLength then holds its Content-Length header, or 0.
+    bool OpenUrl(const std::string& url);
+    // The same without waiting: done runs on this thread's event loop when the answer is complete or
+    // has failed. Destroying the object first cancels it, and done never runs.
+    void OpenUrlAsync(const std::string& url, Completion done);
+    // The whole body in a new zero-terminated buffer (delete[] it), grown by the given steps; null when
+    // no answer is open. ContentLength becomes the number of body bytes.
+    char* ReadAll(int capacity, int growth);
+    void CloseRequest();
+
+    // A complete body written to a new file at path; false, with no file made, when the download fails.
+    static bool DownloadToFile(const std::string& url, const std::string& path);
+    // Writes what an open answer holds, as DownloadToFile does once the download is in.
+    bool WriteBodyToFile(const std::string& path);
+
+    std::int32_t ContentLength = 0;
+    const HttpTarget& Target() const { return m_target; }
+
+private:
+    void Finish(bool ok);
+
+    HttpTarget m_target;
+    QNetworkAccessManager* m_manager = nullptr; // owned; released with deleteLater
+    QNetworkReply* m_reply = nullptr;
+    std::shared_ptr<int> m_token;
+    QByteArray m_body;
+    bool m_open = false;
+    Completion m_done;
+};

@@ -1,0 +1,140 @@
+#include "feed/status_feed.h"
+
+#include "feed/http_down.h"
+#include "platform/numbers.h"
+#include "settings/ini_text.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kLineBufferSize = 1024;
+
+} // namespace
+
+void ApplyStatusDocument(const std::string& document, StatusRecord& record)
+{
+    if (document.empty()) {
+        return;
+    }
+    // As a text-mode read of the first line: up to and with its line feed, at most 1,023 bytes, and a
+    // CR LF at its end read as LF.
+    std::size_t length = document.find('\n');
+    length = length == std::string::npos ? document.size() : length + 1;
+    length = std::min(length, kLineBufferSize - 1);
+    std::string line = document.substr(0, length);
+    if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) {
+        line.erase(line.size() - 2, 1);
+    }
+
+    TokenList tokens;
+    const int count = tokens.Split(line.c_str(), '|');
+    if (count <= 0) {
+        return;
+    }
+    tokens.TrimLeftAll();
+    tokens.TrimRightAll();
+    std::string* texts[] = {&record.PlannedVolume, &record.OrderedVolume, &record.ShippedVolume,
+                            &record.RemainingVolume};
+    std::int32_t* counts[] = {&record.OperatingCount, &record.HiredCount, &record.WaitingCount};
+    for (int i = 0; i < count && i < 9; ++i) {
+        const char* piece = tokens.Piece(i);
+        if (i < 4) {
+            *texts[i] = piece;
+        } else if (i < 7) {
+            *counts[i - 4] = platform::Atoi32(piece);
+        } else if (i == 7) {
+            record.PlantCaption = piece;
+        } else {
+            record.Extra = piece;
+        }
+    }
+    tokens.Clear();
+}
+
+bool ApplyStatusFile(const std::string& path, StatusRecord& record)
+{
+    std::FILE* file = std::fopen(path.c_str(), "re");
+    if (file == nullptr) {
+        return false;
+    }
+    char line[kLineBufferSize];
+    if (std::fgets(line, sizeof line, file) != nullptr) {
+        ApplyStatusDocument(line, record);
+    }
+    std::fclose(file);
+    return true;
+}
+
+int CStatusFeed::RefreshPeriodMs(int refreshRateSeconds)
+{
+    const long long seconds = refreshRateSeconds < 1 ? 1 : refreshRateSeconds;
+    return static_cast<int>(std::min<long long>(seconds * 1000, INT_MAX));
+}
+
+CStatusFeed::CStatusFeed(std::function<bool(std::string&)> urlSource, QObject* parent)
+    : QObject(parent), m_urlSource(std::move(urlSource))
+{
+    m_clock.setInterval(ClockPeriodMs);
+    connect(&m_clock, &QTimer::timeout, this, &CStatusFeed::ClockTick);
+    connect(&m_refresh, &QTimer::timeout, this, [this] { Poll(); });
+}
+
+CStatusFeed::~CStatusFeed() = default;
+
+void CStatusFeed::Start(int refreshRateSeconds)
+{
+    Poll();
+    m_clock.start();
+    m_refresh.start(RefreshPeriodMs(refreshRateSeconds));
+}
+
+void CStatusFeed::Stop()
+{
+    m_clock.stop();
+    m_refresh.stop();
+    m_download.reset();
+}
+
+bool CStatusFeed::Poll()
+{
+    if (m_download != nullptr) {
+        return false;
+    }
+    std::string url;
+    m_urlSource(url);
+    m_download = std::make_unique<CKvHttpDown>();
+    m_download->OpenUrlAsync(url, [this](bool ok) { Finished(ok); });
+    return true;
+}
+
+void CStatusFeed::Finished(bool ok)
+{
+    bool downloaded = false;
+    if (ok) {
+        // Through a private file of its own, as the document has always been read: a name nobody can
+        // guess or take over first, removed whatever happens.
+        std::string path = QDir::tempPath().toStdString() + "/pellamo-feed-XXXXXX";
+        const int fd = mkostemp(path.data(), O_CLOEXEC);
+        if (fd >= 0) {
+            close(fd);
+            if (m_download->WriteBodyToFile(path)) {
+                downloaded = true;
+                ApplyStatusFile(path, m_record);
+            }
+            unlink(path.c_str());
+        }
+    }
+    // The downloader is inside its own completion here; it goes once this call has returned.
+    m_download->CloseRequest();
+    CKvHttpDown* finished = m_download.release();
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [finished] { delete finished; }, Qt::QueuedConnection);
+    emit Polled(downloaded);
+}
