@@ -239,7 +239,7 @@ void Serve(const Config& config, State& state, int fd)
                 if (!SendAll(fd, std::string(1, c))) {
                     break;
                 }
-                std::this_thread::sleep_for(std::chrono::seconds(1));
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
             }
         }
         break;

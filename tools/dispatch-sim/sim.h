@@ -44,7 +44,7 @@ struct HttpFault
     enum Kind {
         None,
         Status,     // answer with Code and a short body
-        SlowBody,   // the body one byte a second
+        SlowBody,   // the body five bytes a second
         Cut,        // announce the whole body, send half, close
         Huge,       // a 256 MiB body with its length announced
         HugeUnannounced, // 256 MiB without Content-Length
