@@ -1,5 +1,6 @@
 #include "app/tolvik_app.h"
 #include "platform/paths.h"
+#include "ui/skin/draw_kit.h"
 #include "ui/windows/app_ui.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
 
     QApplication qtApp(argc, argv);
+    InstallFontSubstitutes();
     CAppUi ui;
     CTolvikWGApp app(ui, platform::ModuleFilePath());
     app.InitInstance();

@@ -59,6 +59,8 @@ public:
     bool Poll();
 
     const StatusRecord& Record() const { return m_record; }
+    // Applies a document as a completed poll would (without the download).
+    void ApplyDocument(const std::string& document) { ApplyStatusDocument(document, m_record); }
     bool Polling() const { return m_download != nullptr; }
 
 signals:

@@ -9,6 +9,12 @@ QColor ToQColor(COLORREF colour)
                   static_cast<int>((colour >> 16) & 0xFF));
 }
 
+void InstallFontSubstitutes()
+{
+    QFont::insertSubstitution(QString::fromUtf8("굴림"), QStringLiteral("NanumGothic"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+}
+
 int FontHeightForPoints(int points, int dpi)
 {
     const long long product = static_cast<long long>(points) * dpi;

@@ -34,6 +34,10 @@ enum : unsigned {
     DT_NOCLIP = 0x100,
 };
 
+// The faces the skin asks for by name, mapped once to the fonts this system has: "굴림" to
+// NanumGothic, "Arial" to Liberation Sans.
+void InstallFontSubstitutes();
+
 // The character height of a font of the given points on a surface of the given vertical resolution,
 // as a font description wants it: -MulDiv(points, dpi, 72), rounded half away from zero.
 int FontHeightForPoints(int points, int dpi);

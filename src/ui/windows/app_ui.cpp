@@ -1,6 +1,8 @@
 #include "ui/windows/app_ui.h"
 
+#include "app/tolvik_app.h"
 #include "platform/text.h"
+#include "ui/windows/main_dlg.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -72,7 +74,26 @@ bool CAppUi::AskLogin(LoginValues& values)
     return true;
 }
 
-void CAppUi::RunMainWindow(CTolvikWGApp&)
+namespace {
+
+// The windows beside the widget that this build does not have yet: the mini bar, the tray icon and
+// the weather, plant and page windows come with their own modules. Until then their buttons do
+// nothing, and the widget stays on screen.
+class CNoParts : public IMainWindowParts
 {
-    // The main widget window is not part of the program yet.
+public:
+    std::unique_ptr<IOwnedWindow> NewWeatherDlg() override { return nullptr; }
+    std::unique_ptr<IOwnedWindow> NewFactoryDlg() override { return nullptr; }
+    std::unique_ptr<IWebWindow> NewWebDlg(int) override { return nullptr; }
+    std::unique_ptr<IMiniBar> NewMiniBar() override { return nullptr; }
+    ITrayIcon* TrayIcon() override { return nullptr; }
+};
+
+} // namespace
+
+void CAppUi::RunMainWindow(CTolvikWGApp& app)
+{
+    CNoParts parts;
+    CMainDlg main(app, parts);
+    main.DoModal();
 }

@@ -1,0 +1,153 @@
+#include "ui/skin/skin_dialog.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+CWGDialog::CWGDialog(int templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId)
+{
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+int CWGDialog::DoModal()
+{
+    OnInitDialog();
+    return exec();
+}
+
+void CWGDialog::PaintSkin(QPainter& dc)
+{
+    if (!Background.IsNull()) {
+        DrawBitmap(dc, Background, Background.Width(), Background.Height());
+    }
+}
+
+int CWGDialog::HitTest(const QPoint& clientPoint) const
+{
+    if (CaptionHeight > 0 && clientPoint.y() < CaptionHeight) {
+        return HTCAPTION;
+    }
+    return HTCLIENT;
+}
+
+void CWGDialog::MoveWindow(int x, int y, int cx, int cy)
+{
+    WindowPos pos{x, y, cx, cy};
+    OnWindowPosChanging(pos);
+    const QRect now = frameGeometry();
+    if (pos.x == now.x() && pos.y == now.y() && pos.cx == now.width() && pos.cy == now.height()) {
+        return;
+    }
+    if (pos.cx != width() || pos.cy != height()) {
+        resize(pos.cx, pos.cy);
+    }
+    move(pos.x, pos.y);
+    OnWindowPosChanged(pos);
+}
+
+bool CWGDialog::SnapAfterMove(const WindowPos& moved, const Rect& target)
+{
+    WindowPos docked = moved;
+    if (!::SnapAfterMove(docked, target)) {
+        return false;
+    }
+    MoveWindow(docked.x, docked.y, docked.cx, docked.cy);
+    return true;
+}
+
+void CWGDialog::OnWindowMessage(int, std::intptr_t, std::intptr_t) {}
+
+void CWGDialog::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    PaintSkin(painter);
+}
+
+void CWGDialog::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && HitTest(event->position().toPoint()) == HTCAPTION) {
+        m_captionDrag = true;
+        m_dragStart = event->globalPosition().toPoint();
+        m_windowStart = frameGeometry().topLeft();
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void CWGDialog::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_captionDrag) {
+        // Always from where the drag began, so nothing drifts however many steps it takes.
+        const QPoint offset = event->globalPosition().toPoint() - m_dragStart;
+        MoveTo(m_windowStart.x() + offset.x(), m_windowStart.y() + offset.y());
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void CWGDialog::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_captionDrag && event->button() == Qt::LeftButton) {
+        m_captionDrag = false;
+        return;
+    }
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CWGDialog::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OnOK();
+        return;
+    case Qt::Key_Escape:
+        OnCancel();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CWGDialog::closeEvent(QCloseEvent* event)
+{
+    // The platform's close request (Alt+F4) is the cancel command; whether the window goes is the
+    // window's own decision.
+    event->ignore();
+    OnCancel();
+}
+
+bool CWGDialog::event(QEvent* event)
+{
+    if (const auto* message = dynamic_cast<CWindowMessageEvent*>(event)) {
+        OnWindowMessage(message->Message(), message->WParam, message->LParam);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+bool CModelessDlg::CreateModeless(QWidget* notify, const Rect* rect)
+{
+    if (notify != nullptr && parentWidget() != notify) {
+        setParent(notify, windowFlags());
+    }
+    OnInitDialog();
+    if (rect != nullptr) {
+        MoveWindow(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    }
+    if (Shown) {
+        show();
+    }
+    update();
+    NotifyWnd = notify;
+    return true;
+}
+
+void CModelessDlg::OnCancel()
+{
+    if (NotifyWnd != nullptr) {
+        PostWindowMessage(NotifyWnd, WM_MODELESS_CLOSED, 1, GetTemplateId());
+    }
+}

@@ -1,0 +1,639 @@
+#include "ui/windows/main_dlg.h"
+
+#include "app/tolvik_app.h"
+#include "platform/text.h"
+#include "resource_ids.h"
+#include "settings/reg_config.h"
+#include "settings/window_positions.h"
+
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include <cstdio>
+
+const char* const MainWindowText = "내부용 위젯";
+const char* const MiniBarWindowText = "외부용 위젯";
+
+namespace {
+
+struct ButtonSpec
+{
+    int ControlId;
+    int Bitmap;
+    int X;
+    int Y;
+    bool Visible;
+};
+
+// In member order; the weather button is skinned and placed but never shown.
+const ButtonSpec kButtons[8] = {
+    {res::IDC_WEATHER, res::MainWeatherButton, 167, 4, false},  {res::IDC_OFFICE, res::MainOfficeButton, 199, 4, true},
+    {res::IDC_CLOSE, res::MainCloseButton, 239, 4, true},       {res::IDC_MAP, res::MainMapButton, 127, 94, true},
+    {res::IDC_SITE, res::MainSiteButton, 152, 94, true},        {res::IDC_VEHICLE, res::MainVehicleButton, 177, 94, true},
+    {res::IDC_SHIPMENT, res::MainShipmentButton, 203, 94, true}, {res::IDC_SMS, res::MainSmsButton, 230, 94, true},
+};
+
+// The page windows' frame, in member order: top-left, top, top-right, right, bottom-right, bottom,
+// bottom-left, left.
+const int kFramePieces[8] = {154, 150, 151, 152, 153, 157, 156, 155};
+
+const char* const kWeekdays[7] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
+
+QString FromCp949(const std::string& text) { return QString::fromStdString(platform::Cp949ToUtf8(text)); }
+
+int PageForCommand(int id)
+{
+    switch (id) {
+    case res::IDC_MAP:
+        return Map;
+    case res::IDC_SITE:
+        return Site;
+    case res::IDC_VEHICLE:
+        return Vehicle;
+    case res::IDC_SHIPMENT:
+        return Shipment;
+    case res::IDC_SMS:
+        return Sms;
+    case res::ID_MANAGEMENT:
+        return Management;
+    case res::ID_MILEAGE:
+        return Mileage;
+    default:
+        return -1;
+    }
+}
+
+Rect Offset(const Rect& r, int dx, int dy) { return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+
+} // namespace
+
+CMainDlg::CMainDlg(CTolvikWGApp& app, IMainWindowParts& parts)
+    : CWGDialog(res::IDD_MAIN, nullptr), m_app(app), m_parts(parts), m_feed([&app](std::string& url) {
+          return BuildServiceUrl(app.Environment, app.Session, Main, url);
+      })
+{
+    // A window of its own with a taskbar entry, not a dialog of another window.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    CaptionHeight = 23;
+    m_appIcon = QIcon(QStringLiteral(":/skin/171.png"));
+    for (int i = 0; i < 8; ++i) {
+        m_buttons[i] = new CKvImgButton(this);
+        m_buttons[i]->setObjectName(QString::number(kButtons[i].ControlId));
+        m_buttons[i]->setVisible(kButtons[i].Visible);
+        const int id = kButtons[i].ControlId;
+        connect(m_buttons[i], &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+    }
+    connect(&m_feed, &CStatusFeed::ClockTick, this, [this] {
+        update(QRect(QPoint(ClockRectLeft, ClockRectTop), QPoint(ClockRectRight - 1, ClockRectBottom - 1)));
+    });
+    connect(&m_feed, &CStatusFeed::Polled, this, [this](bool downloaded) {
+        if (downloaded && m_miniBar != nullptr && m_miniBar->HasWindow()) {
+            m_miniBar->Repaint();
+        }
+        update();
+    });
+}
+
+CMainDlg::~CMainDlg()
+{
+    Teardown();
+    if (ITrayIcon* tray = m_parts.TrayIcon(); tray != nullptr && tray->IsAdded()) {
+        tray->RemoveIcon();
+    }
+}
+
+CKvImgButton* CMainDlg::Button(int controlId) const
+{
+    for (int i = 0; i < 8; ++i) {
+        if (kButtons[i].ControlId == controlId) {
+            return m_buttons[i];
+        }
+    }
+    return nullptr;
+}
+
+bool CMainDlg::OnInitDialog()
+{
+    setWindowTitle(QString::fromUtf8(MainWindowText));
+    Background.LoadBitmap(res::MainBackground);
+    const Point& remembered = m_app.Environment.MainPoint;
+    if (remembered.x != NoPosition) {
+        move(remembered.x, remembered.y);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Where a dialog without a place of its own comes up: centred on the screen.
+        const QRect area = screen->geometry();
+        move(area.left() + (area.width() - Background.Width()) / 2, area.top() + (area.height() - Background.Height()) / 2);
+    }
+    ApplyWindowShape();
+
+    // Without a notification area the widget still runs; it only lacks the icon.
+    if (ITrayIcon* tray = m_parts.TrayIcon(); tray != nullptr && tray->AddIcon(this)) {
+        tray->SetIcon(res::TrayIcon);
+    }
+    for (int i = 0; i < 8; ++i) {
+        m_frameBitmaps[i].LoadBitmap(kFramePieces[i]);
+    }
+    setWindowIcon(m_appIcon);
+    for (int i = 0; i < 8; ++i) {
+        if (m_buttons[i]->LoadImages(kButtons[i].Bitmap, CKvImgButton::HasHover | CKvImgButton::HasPressed)) {
+            m_buttons[i]->setGeometry(kButtons[i].X, kButtons[i].Y, m_buttons[i]->ImageWidth(),
+                                      m_buttons[i]->ImageHeight());
+        }
+    }
+    CKvRegConfig store;
+    store.Load();
+    if (store.AlwaysTop != 0) {
+        SetAlwaysOnTop(true);
+    }
+    // The first poll now, so that the figures come as soon as the feed answers; then the clock and
+    // the refresh period.
+    m_feed.Start(m_app.Environment.RefreshRate);
+    return true;
+}
+
+void CMainDlg::ApplyWindowShape()
+{
+    resize(Background.Width(), Background.Height());
+    setFixedSize(Background.Width(), Background.Height());
+    ApplyColourKey(this, Background.Image());
+}
+
+void CMainDlg::SetAlwaysOnTop(bool on)
+{
+    const bool visible = isVisible();
+    const QPoint place = pos();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) {
+        move(place);
+        show();
+    }
+}
+
+void CMainDlg::PollStatusFeed() { m_feed.Poll(); }
+
+void CMainDlg::PaintSkin(QPainter& dc)
+{
+    CKvMemDC off(&dc, rect());
+    QPainter& p = off.Painter();
+    if (!Background.IsNull()) {
+        DrawBitmap(p, Background, Background.Width(), Background.Height());
+    }
+    const platform::LocalTime now = m_now();
+    char date[64];
+    std::snprintf(date, sizeof date, "%04d.%02d.%02d  %s", now.Year, now.Month, now.Day,
+                  kWeekdays[((now.Weekday % 7) + 7) % 7]);
+    char clock[16];
+    std::snprintf(clock, sizeof clock, "%02d:%02d", now.Hour, now.Minute);
+
+    const int dpi = logicalDpiY();
+    const StatusRecord& status = Status();
+    const std::string counts[3] = {
+        platform::Utf8ToCp949("가동:") + std::to_string(status.OperatingCount) + platform::Utf8ToCp949("대"),
+        platform::Utf8ToCp949("용차:") + std::to_string(status.HiredCount) + platform::Utf8ToCp949("대"),
+        platform::Utf8ToCp949("대기:") + std::to_string(status.WaitingCount) + platform::Utf8ToCp949("대"),
+    };
+    struct TextRow
+    {
+        QString Text;
+        QRect Area; // from (left, top, right, bottom), right and bottom exclusive
+        const char* Face;
+        int Points;
+        COLORREF Colour;
+        unsigned Format;
+    };
+    auto area = [](int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); };
+    const unsigned centred = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    const unsigned right = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;
+    const unsigned left = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+    const TextRow rows[] = {
+        {QString::fromLatin1(date), area(128, 30, 245, 44), "Arial", 10, RGB(64, 109, 171), centred},
+        {QString::fromLatin1(clock), area(128, 45, 245, 86), "Arial", 27, RGB(255, 126, 1), centred},
+        {FromCp949(status.PlannedVolume), area(42, 34, 96, 47), "굴림", 10, RGB(0, 146, 156), right},
+        {FromCp949(status.OrderedVolume), area(42, 52, 96, 70), "굴림", 10, RGB(9, 161, 2), right},
+        {FromCp949(status.ShippedVolume), area(42, 73, 96, 89), "굴림", 10, RGB(255, 102, 0), right},
+        {FromCp949(status.RemainingVolume), area(42, 92, 96, 110), "굴림", 10, RGB(47, 69, 241), right},
+        {FromCp949(counts[0]), area(17, 120, 88, 136), "굴림", 9, RGB(255, 255, 255), left},
+        {FromCp949(counts[1]), area(97, 120, 177, 136), "굴림", 9, RGB(255, 255, 255), left},
+        {FromCp949(counts[2]), area(184, 120, 250, 136), "굴림", 9, RGB(255, 255, 255), left},
+    };
+    CKvFont clockFont;
+    CKvFont textFont;
+    for (std::size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        const TextRow& row = rows[i];
+        CKvFont& font = i == 1 ? clockFont : textFont;
+        const int height = FontHeightForPoints(row.Points, dpi);
+        if (font.Desc.FaceName != row.Face || font.Desc.Height != height || font.Desc.Weight != 700) {
+            font.Desc.FaceName = row.Face;
+            font.Desc.Height = height;
+            font.Desc.Weight = 700;
+            font.Realize();
+        }
+        font.TextColor = row.Colour;
+        font.Draw(p, row.Text, row.Area, row.Format);
+    }
+}
+
+void CMainDlg::OnCommand(int id)
+{
+    switch (id) {
+    case res::IDC_WEATHER:
+        m_weatherDlg != nullptr ? CloseWeather() : OpenWeather();
+        return;
+    case res::IDC_OFFICE:
+        m_factoryDlg != nullptr ? CloseFactory() : OpenFactory();
+        return;
+    case res::IDC_CLOSE:
+        ShowMiniBar();
+        return;
+    case res::ID_AUTOLOGIN:
+        ToggleAutoLogin();
+        return;
+    case res::ID_ALWAYSTOP:
+        ToggleAlwaysOnTop();
+        return;
+    case res::ID_SHOW:
+        show();
+        return;
+    case res::ID_RESET:
+        ResetPositions();
+        return;
+    case res::ID_EXIT:
+        Exit();
+        return;
+    default:
+        break;
+    }
+    if (const int page = PageForCommand(id); page >= 0) {
+        TogglePage(page);
+    }
+}
+
+void CMainDlg::FillContextMenu(QMenu& menu)
+{
+    CKvRegConfig store;
+    store.Load();
+    auto add = [this, &menu](const char* text, int id) {
+        QAction* action = menu.addAction(QString::fromUtf8(text));
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        return action;
+    };
+    add("시스템관리", res::ID_MANAGEMENT)->setEnabled(m_app.Session.IsAdmin != 0);
+    add("마일리지", res::ID_MILEAGE);
+    menu.addSeparator();
+    QAction* autoLogin = add("자동로그인", res::ID_AUTOLOGIN);
+    autoLogin->setCheckable(true);
+    autoLogin->setChecked(store.SavePW != 0);
+    QAction* alwaysTop = add("항상위설정", res::ID_ALWAYSTOP);
+    alwaysTop->setCheckable(true);
+    alwaysTop->setChecked(store.AlwaysTop != 0);
+    add("종료", res::ID_EXIT);
+}
+
+void CMainDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    FillContextMenu(menu);
+    menu.exec(event->globalPos());
+}
+
+void CMainDlg::TogglePage(int index)
+{
+    for (IWebWindow* page : m_webDlgs) {
+        if (page->PageIndex() != index) {
+            continue;
+        }
+        if (page->Shown) {
+            page->Hide();
+            page->Shown = false;
+        } else {
+            page->Show();
+            page->Shown = true;
+        }
+        return;
+    }
+    std::unique_ptr<IWebWindow> page = m_parts.NewWebDlg(index);
+    if (page == nullptr) {
+        return;
+    }
+    page->CreateModeless(this, nullptr);
+    m_webDlgs.AddTail(page.release());
+}
+
+void CMainDlg::OpenWeather()
+{
+    if (m_weatherDlg != nullptr) {
+        return;
+    }
+    m_weatherDlg = m_parts.NewWeatherDlg();
+    if (m_weatherDlg == nullptr) {
+        return;
+    }
+    Point at = m_app.Environment.WeatherPoint;
+    if (at.x == NoPosition) {
+        const Rect anchor = m_factoryDlg != nullptr ? m_factoryDlg->GetWindowRect() : WindowRect(this);
+        at = {anchor.left, anchor.bottom};
+    }
+    const Rect own = WindowRect(this);
+    const Rect place{at.x, at.y, at.x + (own.right - own.left) + 1, at.y + 84};
+    m_weatherDlg->CreateModeless(this, &place);
+}
+
+void CMainDlg::CloseWeather()
+{
+    if (m_weatherDlg == nullptr) {
+        return;
+    }
+    if (m_weatherDlg->HasWindow()) {
+        SaveWindowPoint(m_app.Environment, Weather, m_weatherDlg->GetWindowRect());
+        m_weatherDlg->Destroy();
+    }
+    m_weatherDlg.reset();
+}
+
+void CMainDlg::OpenFactory()
+{
+    if (m_factoryDlg != nullptr) {
+        return;
+    }
+    m_factoryDlg = m_parts.NewFactoryDlg();
+    if (m_factoryDlg == nullptr) {
+        return;
+    }
+    Point at = m_app.Environment.PlantPoint;
+    if (at.x == NoPosition) {
+        const Rect anchor = m_weatherDlg != nullptr ? m_weatherDlg->GetWindowRect() : WindowRect(this);
+        at = {anchor.left, anchor.bottom};
+    }
+    const Rect own = WindowRect(this);
+    const Rect place{at.x, at.y, at.x + (own.right - own.left) + 1, at.y + 303};
+    m_factoryDlg->CreateModeless(this, &place);
+}
+
+void CMainDlg::CloseFactory()
+{
+    if (m_factoryDlg == nullptr) {
+        return;
+    }
+    if (m_factoryDlg->HasWindow()) {
+        SaveWindowPoint(m_app.Environment, Office, m_factoryDlg->GetWindowRect());
+        m_factoryDlg->Destroy();
+    }
+    m_factoryDlg.reset();
+}
+
+void CMainDlg::ShowMiniBar()
+{
+    if (m_miniBar != nullptr) {
+        if (m_miniBar->HasWindow()) {
+            m_miniBar->Show();
+        }
+        hide();
+        return;
+    }
+    std::unique_ptr<IMiniBar> bar = m_parts.NewMiniBar();
+    // Without a bar to take its place the widget stays: the user is never left without a way back.
+    if (bar == nullptr) {
+        return;
+    }
+    const Rect own = WindowRect(this);
+    hide();
+    m_miniBar = std::move(bar);
+    m_miniBar->CreateAt(this, own.left, own.top);
+}
+
+void CMainDlg::CloseMiniBar(bool showMain)
+{
+    if (m_miniBar == nullptr) {
+        return;
+    }
+    const Rect bar = m_miniBar->GetWindowRect();
+    if (m_miniBar->HasWindow()) {
+        m_miniBar->Destroy();
+    }
+    m_miniBar.reset();
+    if (!showMain || m_tornDown) {
+        return;
+    }
+    move(bar.left, bar.top);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainDlg::CloseAllPages()
+{
+    for (IWebWindow* page : m_webDlgs) {
+        if (page->HasWindow()) {
+            SavePagePlacement(m_app.Environment, page->PageIndex(), page->GetPlacement());
+            page->Destroy();
+        }
+    }
+    m_webDlgs.RemoveAll();
+}
+
+void CMainDlg::OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t lParam)
+{
+    if (message == WM_MODELESS_CLOSED) {
+        if (wParam == 1 && lParam == res::IDD_WEATHER) {
+            CloseWeather();
+        } else if (wParam == 1 && lParam == res::IDD_FACTORY) {
+            CloseFactory();
+        } else if (wParam == 1 && lParam == res::IDD_MINIBAR) {
+            CloseMiniBar(true);
+        } else if (wParam == 2) {
+            CloseMiniBar(false);
+        }
+    } else if (message == WM_WEBDLG_CLOSED && wParam == 1) {
+        for (IWebWindow* page : m_webDlgs) {
+            // The sender is only compared, never followed, until it is found in the list: a stale
+            // message for a window already gone finds nothing.
+            if (reinterpret_cast<std::intptr_t>(page) != lParam) {
+                continue;
+            }
+            SavePagePlacement(m_app.Environment, page->PageIndex(), page->GetPlacement());
+            m_webDlgs.Remove(page);
+            if (page->HasWindow()) {
+                page->Destroy();
+            }
+            delete page;
+            break;
+        }
+    } else if (message == WM_TRAY_NOTIFY) {
+        if (ITrayIcon* tray = m_parts.TrayIcon()) {
+            tray->HandleNotification(static_cast<long>(wParam), static_cast<long>(lParam));
+        }
+    }
+}
+
+bool CMainDlg::Ask(const std::string& question)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Pellamo"), FromCp949(question),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void CMainDlg::Exit()
+{
+    if (!Ask(platform::Utf8ToCp949("프로그램을 종료 하시겠습니까?"))) {
+        return;
+    }
+    SaveWindowPoint(m_app.Environment, Main, WindowRect(this));
+    CloseWeather();
+    CloseFactory();
+    CloseAllPages();
+    EndDialog(IDOK);
+}
+
+void CMainDlg::ResetPositions()
+{
+    if (!Ask(platform::Utf8ToCp949("위치정보를 초기화 하시려면 프로그램을 종료하시고 다시 실행하여야 합니다.\n"
+                                   "초기화를 위해 프로그램을 종료 하시겠습니까?"))) {
+        return;
+    }
+    CloseWeather();
+    CloseFactory();
+    CloseAllPages();
+    ResetWindowPoints(m_app.Environment);
+    EndDialog(IDOK);
+}
+
+void CMainDlg::ToggleAlwaysOnTop()
+{
+    CKvRegConfig store;
+    store.Load();
+    store.AlwaysTop = store.AlwaysTop != 0 ? 0 : 1;
+    store.Save();
+    SetAlwaysOnTop(store.AlwaysTop != 0);
+}
+
+void CMainDlg::ToggleAutoLogin()
+{
+    CKvRegConfig store;
+    store.Load();
+    if (store.SavePW != 0) {
+        store.SavePW = 0;
+        store.PW.clear();
+        if (store.SaveID == 0) {
+            store.ID.clear();
+        }
+    } else {
+        store.SavePW = 1;
+        store.ID = m_app.Session.UserId;
+        store.PW = m_app.Session.Password;
+    }
+    store.Save();
+}
+
+bool CMainDlg::IsAdjacentRect(const Rect& a, const Rect& b) { return IsAdjacent(a, b); }
+
+void CMainDlg::mousePressEvent(QMouseEvent* event)
+{
+    CWGDialog::mousePressEvent(event);
+    const QPoint p = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || !QRect(0, 0, width(), CaptionHeight).contains(p)) {
+        return;
+    }
+    m_dragStart = m_dragLast = event->globalPosition().toPoint();
+    m_dragging = true;
+    grabMouse();
+    m_glueWeather = m_glueFactory = false;
+    m_dragRect = WindowRect(this);
+    const Rect main = m_dragRect;
+    const bool weather = m_weatherDlg != nullptr;
+    const bool factory = m_factoryDlg != nullptr;
+    const Rect w = weather ? m_weatherDlg->GetWindowRect() : Rect{};
+    const Rect f = factory ? m_factoryDlg->GetWindowRect() : Rect{};
+    if (weather) {
+        m_glueWeather = IsAdjacent(main, w);
+        if (factory) {
+            m_glueFactory = IsAdjacent(main, f) || (m_glueWeather && IsAdjacent(w, f));
+        }
+    }
+    if (factory) {
+        m_glueFactory = m_glueFactory || IsAdjacent(main, f);
+        if (!m_glueWeather && weather && m_glueFactory && IsAdjacent(w, f)) {
+            m_glueWeather = true;
+        }
+    }
+    if (weather) {
+        m_dragRectWeather = w;
+    }
+    if (factory) {
+        m_dragRectFactory = f;
+    }
+}
+
+void CMainDlg::EndDrag()
+{
+    m_glueWeather = m_glueFactory = m_dragging = false;
+    if (QWidget::mouseGrabber() == this) {
+        releaseMouse();
+    }
+}
+
+void CMainDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    CWGDialog::mouseMoveEvent(event);
+    if (!m_dragging) {
+        return;
+    }
+    if (QWidget::mouseGrabber() != this) {
+        EndDrag();
+        return;
+    }
+    const QPoint cursor = event->globalPosition().toPoint();
+    if (cursor == m_dragLast) {
+        return;
+    }
+    const int dx = cursor.x() - m_dragStart.x();
+    const int dy = cursor.y() - m_dragStart.y();
+    MoveWindow(m_dragRect.left + dx, m_dragRect.top + dy, m_dragRect.right - m_dragRect.left,
+               m_dragRect.bottom - m_dragRect.top);
+    if (m_weatherDlg != nullptr && m_glueWeather) {
+        const Rect to = Offset(m_dragRectWeather, dx, dy);
+        m_weatherDlg->MoveTo(to.left, to.top);
+    }
+    if (m_factoryDlg != nullptr && m_glueFactory) {
+        const Rect to = Offset(m_dragRectFactory, dx, dy);
+        m_factoryDlg->MoveTo(to.left, to.top);
+    }
+    m_dragLast = cursor;
+}
+
+void CMainDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    CWGDialog::mouseReleaseEvent(event);
+    if (m_dragging) {
+        EndDrag();
+    }
+}
+
+void CMainDlg::OnWindowPosChanged(const WindowPos& pos)
+{
+    if (!isVisible()) {
+        return;
+    }
+    if (m_weatherDlg != nullptr && !m_glueWeather && SnapAfterMove(pos, m_weatherDlg->GetWindowRect())) {
+        return;
+    }
+    if (m_factoryDlg != nullptr && !m_glueFactory) {
+        SnapAfterMove(pos, m_factoryDlg->GetWindowRect());
+    }
+}
+
+void CMainDlg::Teardown()
+{
+    if (m_tornDown) {
+        return;
+    }
+    m_tornDown = true;
+    m_feed.Stop();
+    CloseWeather();
+    CloseFactory();
+    CloseMiniBar(true);
+    CloseAllPages();
+}

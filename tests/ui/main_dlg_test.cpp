@@ -1,0 +1,381 @@
+#include "app/tolvik_app.h"
+#include "platform/paths.h"
+#include "resource_ids.h"
+#include "settings/reg_config.h"
+#include "support/fake_ui.h"
+#include "support/temp_env.h"
+#include "ui/windows/main_dlg.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FakeWindow : public IOwnedWindow
+{
+public:
+    explicit FakeWindow(int* destroyed = nullptr) : m_destroyed(destroyed) {}
+    bool CreateModeless(QWidget*, const Rect* rect) override
+    {
+        created = true;
+        if (rect != nullptr) {
+            place = *rect;
+        }
+        return true;
+    }
+    bool HasWindow() const override { return created; }
+    bool IsVisible() const override { return visible; }
+    Rect GetWindowRect() const override { return place; }
+    void MoveTo(int x, int y) override
+    {
+        place = Rect{x, y, x + place.right - place.left, y + place.bottom - place.top};
+    }
+    void Show() override { visible = true; }
+    void Hide() override { visible = false; }
+    void Destroy() override
+    {
+        created = false;
+        if (m_destroyed != nullptr) {
+            ++*m_destroyed;
+        }
+    }
+
+    bool created = false;
+    bool visible = true;
+    Rect place;
+
+private:
+    int* m_destroyed;
+};
+
+class FakePage : public IWebWindow
+{
+public:
+    explicit FakePage(int index) : index(index) {}
+    bool CreateModeless(QWidget*, const Rect*) override { return created = true; }
+    bool HasWindow() const override { return created; }
+    bool IsVisible() const override { return visible; }
+    Rect GetWindowRect() const override { return {}; }
+    void MoveTo(int, int) override {}
+    void Show() override { visible = true; }
+    void Hide() override { visible = false; }
+    void Destroy() override { created = false; }
+    int PageIndex() const override { return index; }
+    WindowPlacement GetPlacement() const override
+    {
+        WindowPlacement p;
+        p.length = 44;
+        p.normalPosition = {100 + index, 100, 1124, 868};
+        return p;
+    }
+
+    int index;
+    bool created = false;
+    bool visible = true;
+};
+
+class FakeParts : public IMainWindowParts
+{
+public:
+    std::unique_ptr<IOwnedWindow> NewWeatherDlg() override { return std::make_unique<FakeWindow>(&destroyed); }
+    std::unique_ptr<IOwnedWindow> NewFactoryDlg() override { return std::make_unique<FakeWindow>(&destroyed); }
+    std::unique_ptr<IWebWindow> NewWebDlg(int index) override
+    {
+        ++pagesMade;
+        return std::make_unique<FakePage>(index);
+    }
+    std::unique_ptr<IMiniBar> NewMiniBar() override { return nullptr; }
+    ITrayIcon* TrayIcon() override { return nullptr; }
+
+    int destroyed = 0;
+    int pagesMade = 0;
+};
+
+platform::LocalTime TuesdayMorning() { return platform::LocalTime{2024, 3, 5, 2, 9, 7, 30, 0}; }
+
+class TestMainDlg : public CMainDlg
+{
+public:
+    using CMainDlg::CMainDlg;
+    bool Ask(const std::string& question) override
+    {
+        questions.push_back(platform::Cp949ToUtf8(question));
+        return answer;
+    }
+    void Init() { OnInitDialog(); }
+    void Press(const QPoint& client)
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, client, mapToGlobal(client), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        mousePressEvent(&press);
+    }
+
+    bool answer = true;
+    std::vector<std::string> questions;
+};
+
+class MainWindow : public ::testing::Test
+{
+protected:
+    MainWindow()
+    {
+        app.Environment.RefreshRate = 3600;
+        app.Environment.MainPoint = {100, 100};
+        app.Environment.WeatherPoint = app.Environment.PlantPoint = {NoPosition, NoPosition};
+        app.Session.UserId = "kim";
+        app.Session.Password = "secret";
+        dlg.SetTimeSource(&TuesdayMorning);
+        dlg.Init();
+        dlg.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    }
+
+    int CountColour(const QImage& image, const QRect& area, QRgb colour, int tolerance = 40)
+    {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                n += std::abs(qRed(p) - qRed(colour)) + std::abs(qGreen(p) - qGreen(colour)) +
+                             std::abs(qBlue(p) - qBlue(colour)) <
+                         tolerance
+                         ? 1
+                         : 0;
+            }
+        }
+        return n;
+    }
+
+    TempEnv env;
+    FakeUi ui;
+    CTolvikWGApp app{ui, "/opt/pellamo/pellamo"};
+    FakeParts parts;
+    TestMainDlg dlg{app, parts};
+};
+
+} // namespace
+
+TEST_F(MainWindow, ComesUpAtItsSizeWithItsButtonsInPlace)
+{
+    EXPECT_EQ(dlg.size(), QSize(259, 138));
+    EXPECT_EQ(dlg.windowTitle(), QString::fromUtf8("내부용 위젯"));
+    EXPECT_EQ(dlg.pos(), QPoint(100, 100));
+    struct Row
+    {
+        int id;
+        QRect geometry;
+        bool visible;
+    } rows[] = {
+        {res::IDC_WEATHER, QRect(167, 4, 30, 16), false}, {res::IDC_OFFICE, QRect(199, 4, 38, 16), true},
+        {res::IDC_CLOSE, QRect(239, 4, 15, 16), true},    {res::IDC_MAP, QRect(127, 94, 24, 18), true},
+        {res::IDC_SITE, QRect(152, 94, 25, 18), true},    {res::IDC_VEHICLE, QRect(177, 94, 25, 18), true},
+        {res::IDC_SHIPMENT, QRect(203, 94, 25, 18), true}, {res::IDC_SMS, QRect(230, 94, 24, 18), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        CKvImgButton* button = dlg.Button(row.id);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->geometry(), row.geometry);
+        EXPECT_EQ(button->isVisible(), row.visible);
+    }
+    EXPECT_FALSE(dlg.mask().contains(QPoint(0, 0))) << "the key-grey corner lets clicks through";
+    EXPECT_TRUE(dlg.mask().contains(QPoint(129, 69)));
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_FALSE(dlg.FrameBitmaps()[i].IsNull()) << i;
+    }
+}
+
+TEST_F(MainWindow, PaintsTheDateClockAndFigures)
+{
+    dlg.Feed().ApplyDocument("1280.0|1195.5|123456789.0123|709.9|12|-2|3|A|B\r\n");
+    const QImage shot = dlg.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(CountColour(shot, QRect(128, 45, 117, 41), qRgb(255, 126, 1)), 50) << "the clock";
+    EXPECT_GT(CountColour(shot, QRect(128, 30, 117, 14), qRgb(64, 109, 171)), 20) << "the date";
+    EXPECT_GT(CountColour(shot, QRect(42, 34, 54, 13), qRgb(0, 146, 156)), 10) << "planned";
+    EXPECT_GT(CountColour(shot, QRect(42, 52, 54, 18), qRgb(9, 161, 2)), 10) << "ordered";
+    // The shipped volume is too wide for its 54 pixels: right-aligned and cut at x 42.
+    EXPECT_GT(CountColour(shot, QRect(42, 73, 54, 16), qRgb(255, 102, 0)), 10);
+    EXPECT_EQ(CountColour(shot, QRect(41, 75, 1, 12), qRgb(255, 102, 0), 20), 0);
+    EXPECT_GT(CountColour(shot, QRect(17, 120, 71, 16), qRgb(255, 255, 255)), 10) << "the counts in white";
+}
+
+TEST_F(MainWindow, PageButtonsCreateHideAndShowOneWindow)
+{
+    QTest::mouseClick(dlg.Button(res::IDC_MAP), Qt::LeftButton);
+    ASSERT_EQ(dlg.WebDlgs().GetCount(), 1);
+    auto* map = static_cast<FakePage*>(dlg.WebDlgs().GetHead());
+    EXPECT_TRUE(map->created);
+    dlg.OnCommand(res::IDC_MAP);
+    EXPECT_FALSE(map->Shown);
+    EXPECT_FALSE(map->visible);
+    dlg.OnCommand(res::IDC_MAP);
+    EXPECT_TRUE(map->Shown);
+    EXPECT_EQ(dlg.WebDlgs().GetCount(), 1);
+    EXPECT_EQ(parts.pagesMade, 1);
+
+    // Closed by its own button: the placement is remembered and the next press makes a new one.
+    PostWindowMessage(&dlg, WM_WEBDLG_CLOSED, 1, reinterpret_cast<std::intptr_t>(map));
+    QApplication::sendPostedEvents(&dlg);
+    EXPECT_EQ(dlg.WebDlgs().GetCount(), 0);
+    EXPECT_EQ(app.Environment.PagePlacements[Map].normalPosition.left, 100);
+    dlg.OnCommand(res::IDC_MAP);
+    EXPECT_EQ(parts.pagesMade, 2);
+}
+
+TEST_F(MainWindow, WeatherAndPlantWindowsOpenBelowTheWidget)
+{
+    dlg.OnCommand(res::IDC_WEATHER);
+    auto* weather = static_cast<FakeWindow*>(dlg.WeatherDlg());
+    ASSERT_NE(weather, nullptr);
+    EXPECT_EQ(weather->place.left, 100);
+    EXPECT_EQ(weather->place.top, 238);
+    EXPECT_EQ(weather->place.right - weather->place.left, 260);
+    EXPECT_EQ(weather->place.bottom - weather->place.top, 84);
+    dlg.OnCommand(res::IDC_OFFICE);
+    auto* plant = static_cast<FakeWindow*>(dlg.FactoryDlg());
+    ASSERT_NE(plant, nullptr);
+    EXPECT_EQ(plant->place.top, 238 + 84) << "below the weather window";
+    EXPECT_EQ(plant->place.bottom - plant->place.top, 303);
+
+    PostWindowMessage(&dlg, WM_MODELESS_CLOSED, 1, res::IDD_WEATHER);
+    QApplication::sendPostedEvents(&dlg);
+    EXPECT_EQ(dlg.WeatherDlg(), nullptr);
+    EXPECT_EQ(app.Environment.WeatherPoint.x, 100) << "its point is remembered";
+    EXPECT_EQ(app.Environment.WeatherPoint.y, 238);
+}
+
+TEST_F(MainWindow, OnlyTheTopBandStartsADragAndChainsGlue)
+{
+    dlg.OnCommand(res::IDC_WEATHER); // directly below the widget
+    dlg.OnCommand(res::IDC_OFFICE);  // directly below the weather window, 84 pixels from the widget
+    dlg.Press(QPoint(50, 23));
+    EXPECT_FALSE(dlg.Dragging());
+    dlg.Press(QPoint(50, 22));
+    EXPECT_TRUE(dlg.Dragging());
+    EXPECT_TRUE(dlg.GlueWeather());
+    EXPECT_TRUE(dlg.GlueFactory()) << "glued through the weather window";
+    QMouseEvent move(QEvent::MouseMove, QPoint(80, 52), dlg.mapToGlobal(QPoint(50, 22)) + QPoint(30, 30),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &move);
+    EXPECT_EQ(dlg.pos(), QPoint(130, 130));
+    EXPECT_EQ(static_cast<FakeWindow*>(dlg.FactoryDlg())->place.top, 238 + 84 + 30);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPoint(80, 52), dlg.mapToGlobal(QPoint(80, 52)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &release);
+    EXPECT_FALSE(dlg.Dragging());
+}
+
+TEST(MainWindowRules, AdjacencyTable)
+{
+    struct Row
+    {
+        const char* name;
+        Rect b;
+        bool adjacent;
+    } rows[] = {
+        {"9 pixels right", {268, 10, 400, 100}, true},
+        {"10 pixels right", {269, 10, 400, 100}, false},
+        {"touching below", {0, 138, 259, 222}, true},
+        {"right but no common height", {260, 200, 400, 300}, false},
+        {"overlapping", {100, 100, 300, 300}, false},
+        {"9 above", {0, -94, 259, -9}, true},
+    };
+    const Rect a{0, 0, 259, 138};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(CMainDlg::IsAdjacentRect(a, row.b), row.adjacent);
+    }
+}
+
+TEST_F(MainWindow, TheContextMenuFollowsRightsAndSwitches)
+{
+    {
+        CKvRegConfig store;
+        store.SavePW = 1;
+        store.Save();
+    }
+    for (int admin : {0, 1}) {
+        SCOPED_TRACE(admin);
+        app.Session.IsAdmin = admin;
+        QMenu menu;
+        dlg.FillContextMenu(menu);
+        const QList<QAction*> actions = menu.actions();
+        ASSERT_EQ(actions.size(), 6);
+        EXPECT_EQ(actions[0]->text(), QString::fromUtf8("시스템관리"));
+        EXPECT_EQ(actions[0]->isEnabled(), admin == 1);
+        EXPECT_TRUE(actions[2]->isSeparator());
+        EXPECT_TRUE(actions[3]->isChecked()) << "자동로그인 follows SavePW";
+        EXPECT_FALSE(actions[4]->isChecked()) << "항상위설정 follows AlwaysTop";
+        EXPECT_EQ(actions[5]->text(), QString::fromUtf8("종료"));
+    }
+}
+
+TEST_F(MainWindow, SwitchesAreKeptInTheStore)
+{
+    dlg.OnCommand(res::ID_AUTOLOGIN);
+    {
+        CKvRegConfig store;
+        store.Load();
+        EXPECT_EQ(store.SavePW, 1u);
+        EXPECT_EQ(store.ID, "kim");
+        EXPECT_EQ(store.PW, "secret");
+        EXPECT_EQ(store.SaveID, 0u) << "never changed here";
+    }
+    dlg.OnCommand(res::ID_AUTOLOGIN);
+    dlg.OnCommand(res::ID_ALWAYSTOP);
+    CKvRegConfig store;
+    store.Load();
+    EXPECT_EQ(store.SavePW, 0u);
+    EXPECT_EQ(store.PW, "");
+    EXPECT_EQ(store.ID, "") << "SaveID is off, so the identifier goes too";
+    EXPECT_EQ(store.AlwaysTop, 1u);
+    EXPECT_TRUE(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(MainWindow, ExitAsksThenRemembersEveryPlace)
+{
+    dlg.OnCommand(res::IDC_WEATHER);
+    dlg.OnCommand(res::IDC_MAP);
+    dlg.answer = false;
+    dlg.OnCommand(res::ID_EXIT);
+    EXPECT_EQ(dlg.questions, std::vector<std::string>{"프로그램을 종료 하시겠습니까?"});
+    EXPECT_NE(dlg.WeatherDlg(), nullptr) << "No changes nothing";
+    dlg.answer = true;
+    dlg.move(140, 150);
+    dlg.OnCommand(res::ID_EXIT);
+    EXPECT_EQ(dlg.result(), 1);
+    EXPECT_EQ(app.Environment.MainPoint.x, 140);
+    EXPECT_EQ(dlg.WeatherDlg(), nullptr);
+    EXPECT_EQ(dlg.WebDlgs().GetCount(), 0);
+    EXPECT_EQ(app.Environment.PagePlacements[Map].length, 44);
+}
+
+TEST_F(MainWindow, ResetForgetsThePointsButNotThePages)
+{
+    dlg.OnCommand(res::IDC_MAP);
+    dlg.OnCommand(res::ID_RESET);
+    ASSERT_EQ(dlg.questions.size(), 1u);
+    EXPECT_NE(dlg.questions[0].find("\n초기화를 위해"), std::string::npos);
+    EXPECT_EQ(app.Environment.MainPoint.x, NoPosition);
+    EXPECT_EQ(app.Environment.PagePlacements[Map].length, 44);
+    EXPECT_EQ(dlg.result(), 1);
+}
+
+TEST_F(MainWindow, EnterEscapeAndCloseDoNothing)
+{
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    dlg.close();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), 0);
+}
+
+TEST_F(MainWindow, WithoutAMiniBarTheWidgetStays)
+{
+    dlg.OnCommand(res::IDC_CLOSE);
+    EXPECT_TRUE(dlg.isVisible()) << "no bar could take its place";
+}
