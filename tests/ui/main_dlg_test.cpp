@@ -96,6 +96,23 @@ public:
 };
 
 platform::LocalTime TuesdayMorning() { return platform::LocalTime{2024, 3, 5, 2, 9, 7, 30, 0}; }
+platform::LocalTime AMinuteLater() { return platform::LocalTime{2024, 3, 5, 2, 9, 8, 30, 0}; }
+
+// The pixels where two pictures differ.
+QRegion Difference(const QImage& a, const QImage& b)
+{
+    QRegion changed;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                changed += QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return changed;
+}
+
+QRect Area(int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); }
 
 class TestMainDlg : public CMainDlg
 {
@@ -187,6 +204,43 @@ TEST_F(MainWindow, ComesUpAtItsSizeWithItsButtonsInPlace)
     for (int i = 0; i < 8; ++i) {
         EXPECT_FALSE(dlg.FrameBitmaps()[i].IsNull()) << i;
     }
+}
+
+TEST_F(MainWindow, EachTextStaysInsideItsRectangle)
+{
+    const QImage blank = dlg.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    dlg.Feed().ApplyDocument("88888.8|88888.8|88888.8|88888.8|888|888|888|A|B\r\n");
+    const QImage figures = dlg.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QRegion allowed;
+    for (const QRect& r : {Area(42, 34, 96, 47), Area(42, 52, 96, 70), Area(42, 73, 96, 89), Area(42, 92, 96, 110),
+                           Area(17, 120, 88, 136), Area(97, 120, 177, 136), Area(184, 120, 250, 136)}) {
+        allowed += r;
+    }
+    const QRegion changed = Difference(blank, figures);
+    EXPECT_FALSE(changed.isEmpty());
+    EXPECT_TRUE(changed.subtracted(allowed).isEmpty()) << "a figure drew outside its rectangle";
+    // Each volume's colour appears in its own rectangle.
+    const struct
+    {
+        QRect area;
+        QRgb colour;
+    } volumes[] = {{Area(42, 34, 96, 47), qRgb(0, 146, 156)},
+                   {Area(42, 52, 96, 70), qRgb(9, 161, 2)},
+                   {Area(42, 73, 96, 89), qRgb(255, 102, 0)},
+                   {Area(42, 92, 96, 110), qRgb(47, 69, 241)}};
+    for (const auto& volume : volumes) {
+        EXPECT_GT(CountColour(figures, volume.area, volume.colour), 10) << volume.area.y();
+    }
+
+    dlg.SetTimeSource(&AMinuteLater);
+    const QImage later = dlg.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRegion ticked = Difference(figures, later);
+    EXPECT_FALSE(ticked.isEmpty());
+    EXPECT_TRUE(ticked.subtracted(QRegion(Area(128, 45, 245, 86))).isEmpty()) << "only the clock changed";
+    EXPECT_TRUE(ticked.subtracted(QRegion(Area(CMainDlg::ClockRectLeft, CMainDlg::ClockRectTop,
+                                               CMainDlg::ClockRectRight + 2, CMainDlg::ClockRectBottom + 1)))
+                    .isEmpty())
+        << "the clock timer's repaint rectangle covers what changes";
 }
 
 TEST_F(MainWindow, PaintsTheDateClockAndFigures)

@@ -253,69 +253,77 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
 
-    void Move(const QPoint& point)
-    {
-        QMouseEvent move(QEvent::MouseMove, point, button->mapToGlobal(point), Qt::NoButton,
-                         pressed ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(button, &move);
-    }
-    void Press(const QPoint& point)
-    {
-        pressed = true;
-        QTest::mousePress(button, Qt::LeftButton, Qt::NoModifier, point);
-    }
-    void Release(const QPoint& point)
-    {
-        pressed = false;
-        QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, point);
-    }
-
     QWidget window;
     CKvImgButton* button = nullptr;
-    bool pressed = false;
 };
 
-TEST_F(ButtonStates, HoverThenLeaveLeavesNoCaptureBehind)
+TEST_F(ButtonStates, FollowTheMouseAndTheFocus)
 {
-    Move(QPoint(5, 5));
-    EXPECT_EQ(button->State(), CKvImgButton::Hovered);
-    Move(QPoint(50, 5));
-    EXPECT_EQ(button->State(), CKvImgButton::Normal);
-    EXPECT_FALSE(button->IsCaptured());
-    EXPECT_NE(QWidget::mouseGrabber(), button);
-}
-
-TEST_F(ButtonStates, PressDragOffAndBackThenReleaseOutside)
-{
-    QSignalSpy clicks(button, &QAbstractButton::clicked);
-    Move(QPoint(5, 5));
-    Press(QPoint(5, 5));
-    EXPECT_EQ(button->State(), CKvImgButton::Down);
-    Move(QPoint(40, 5));
-    EXPECT_EQ(button->State(), CKvImgButton::Normal);
-    Move(QPoint(6, 6));
-    EXPECT_EQ(button->State(), CKvImgButton::Down);
-    Move(QPoint(40, 5));
-    Release(QPoint(40, 5));
-    EXPECT_EQ(button->State(), CKvImgButton::Normal);
-    EXPECT_EQ(clicks.count(), 0) << "released outside: no click";
-
-    Move(QPoint(5, 5));
-    Press(QPoint(5, 5));
-    Release(QPoint(5, 5));
-    EXPECT_EQ(clicks.count(), 1);
-    EXPECT_EQ(button->State(), CKvImgButton::Hovered);
-}
-
-TEST_F(ButtonStates, LosingFocusWhilePressedLooksNormal)
-{
-    Move(QPoint(5, 5));
-    Press(QPoint(5, 5));
-    ASSERT_EQ(button->State(), CKvImgButton::Down);
-    QFocusEvent lost(QEvent::FocusOut, Qt::OtherFocusReason);
-    QApplication::sendEvent(button, &lost);
-    EXPECT_EQ(button->State(), CKvImgButton::Normal);
-    EXPECT_FALSE(button->IsPressed());
+    enum Action { Move, Press, Release, LoseFocus, Disable };
+    struct Step
+    {
+        Action action;
+        QPoint at;
+        int state; // after the step
+    };
+    const QPoint in(5, 5), in2(6, 6), out(40, 5);
+    const int N = CKvImgButton::Normal, H = CKvImgButton::Hovered, D = CKvImgButton::Down,
+              X = CKvImgButton::Disabled;
+    struct Row
+    {
+        const char* name;
+        std::vector<Step> steps;
+        int clicks;
+    } rows[] = {
+        {"hover, then leave", {{Move, in, H}, {Move, out, N}}, 0},
+        {"press, off, back on, released outside",
+         {{Move, in, H}, {Press, in, D}, {Move, out, N}, {Move, in2, D}, {Move, out, N}, {Release, out, N}},
+         0},
+        {"a click", {{Move, in, H}, {Press, in, D}, {Release, in, H}}, 1},
+        {"focus lost while pressed", {{Move, in, H}, {Press, in, D}, {LoseFocus, in, N}}, 0},
+        {"disabled", {{Move, in, H}, {Disable, in, X}}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        QSignalSpy clicks(button, &QAbstractButton::clicked);
+        bool down = false;
+        for (std::size_t i = 0; i < row.steps.size(); ++i) {
+            SCOPED_TRACE(i);
+            const Step& step = row.steps[i];
+            switch (step.action) {
+            case Move: {
+                QMouseEvent move(QEvent::MouseMove, step.at, button->mapToGlobal(step.at), Qt::NoButton,
+                                 down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(button, &move);
+                break;
+            }
+            case Press:
+                down = true;
+                QTest::mousePress(button, Qt::LeftButton, Qt::NoModifier, step.at);
+                break;
+            case Release:
+                down = false;
+                QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, step.at);
+                break;
+            case LoseFocus: {
+                QFocusEvent lost(QEvent::FocusOut, Qt::OtherFocusReason);
+                QApplication::sendEvent(button, &lost);
+                break;
+            }
+            case Disable:
+                button->setEnabled(false);
+                break;
+            }
+            EXPECT_EQ(button->State(), step.state);
+        }
+        EXPECT_EQ(clicks.count(), row.clicks);
+        if (!down) {
+            EXPECT_FALSE(button->IsCaptured());
+            EXPECT_NE(QWidget::mouseGrabber(), button) << "no capture left behind";
+        }
+        delete button;
+    }
 }
 
 TEST_F(ButtonStates, ADisabledButtonDrawsItsDisabledOrNormalImage)

@@ -155,6 +155,12 @@ void CKvImgButton::focusOutEvent(QFocusEvent* event)
 void CKvImgButton::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::EnabledChange) {
+        // A disabled button hears no more mouse events: it must not keep the mouse from the rest.
+        if (!isEnabled()) {
+            m_hover = false;
+            m_pressed = false;
+            ReleaseCapture();
+        }
         UpdateState(nullptr);
     }
     QAbstractButton::changeEvent(event);
