@@ -2,15 +2,10 @@
 
 #include "app/tolvik_app.h"
 #include "platform/text.h"
+#include "ui/windows/login_dlg.h"
 #include "ui/windows/main_dlg.h"
 
-#include <QCheckBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QString>
 
 const char* const MessageBoxTitle = "Pellamo";
@@ -31,46 +26,18 @@ void CAppUi::ShowMessage(const std::string& text)
 
 bool CAppUi::AskLogin(LoginValues& values)
 {
-    // A plain prompt with the same rules as the skinned login dialog: Login does nothing while a field
-    // is empty, and automatic sign-in implies remembering the identifier.
-    QDialog dialog;
-    dialog.setWindowTitle(QString::fromUtf8("로그인"));
-    auto* id = new QLineEdit(FromCp949(values.Id));
-    auto* password = new QLineEdit(FromCp949(values.Password));
-    password->setEchoMode(QLineEdit::Password);
-    auto* saveId = new QCheckBox(QString::fromUtf8("아이디 저장"));
-    auto* autoLogin = new QCheckBox(QString::fromUtf8("자동 로그인"));
-    saveId->setChecked(values.SaveId);
-    autoLogin->setChecked(values.SavePw);
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* login = buttons->addButton(QString::fromUtf8("로그인"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QString::fromUtf8("닫기"), QDialogButtonBox::RejectRole);
-    login->setDefault(true);
-    auto* layout = new QFormLayout(&dialog);
-    layout->addRow(QString::fromUtf8("아이디"), id);
-    layout->addRow(QString::fromUtf8("비밀번호"), password);
-    layout->addRow(saveId);
-    layout->addRow(autoLogin);
-    layout->addRow(buttons);
-    QObject::connect(login, &QPushButton::clicked, &dialog, [&] {
-        if (!id->text().isEmpty() && !password->text().isEmpty()) {
-            dialog.accept();
-        }
-    });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(autoLogin, &QCheckBox::toggled, saveId, [saveId](bool on) {
-        if (on) {
-            saveId->setChecked(true);
-        }
-    });
-    (id->text().isEmpty() ? id : password)->setFocus();
-    if (dialog.exec() != QDialog::Accepted) {
+    CLoginDlg dialog;
+    dialog.IdText = FromCp949(values.Id);
+    dialog.PwText = FromCp949(values.Password);
+    dialog.SaveIdCheck = values.SaveId;
+    dialog.SavePwCheck = values.SavePw;
+    if (dialog.DoModal() != IDOK) {
         return false;
     }
-    values.Id = ToCp949(id->text());
-    values.Password = ToCp949(password->text());
-    values.SaveId = saveId->isChecked();
-    values.SavePw = autoLogin->isChecked();
+    values.Id = ToCp949(dialog.IdText);
+    values.Password = ToCp949(dialog.PwText);
+    values.SaveId = dialog.SaveIdCheck;
+    values.SavePw = dialog.SavePwCheck;
     return true;
 }
 
