@@ -4,6 +4,8 @@
 #include "platform/text.h"
 #include "ui/windows/login_dlg.h"
 #include "ui/windows/main_dlg.h"
+#include "ui/windows/mini_bar_dlg.h"
+#include "ui/windows/tray_icon.h"
 
 #include <QMessageBox>
 #include <QString>
@@ -43,24 +45,31 @@ bool CAppUi::AskLogin(LoginValues& values)
 
 namespace {
 
-// The windows beside the widget that this build does not have yet: the mini bar, the tray icon and
-// the weather, plant and page windows come with their own modules. Until then their buttons do
-// nothing, and the widget stays on screen.
-class CNoParts : public IMainWindowParts
+// The windows beside the widget. The weather, plant and page windows show web pages and come with
+// the browser helper; until then their buttons do nothing.
+class CParts : public IMainWindowParts
 {
 public:
     std::unique_ptr<IOwnedWindow> NewWeatherDlg() override { return nullptr; }
     std::unique_ptr<IOwnedWindow> NewFactoryDlg() override { return nullptr; }
     std::unique_ptr<IWebWindow> NewWebDlg(int) override { return nullptr; }
-    std::unique_ptr<IMiniBar> NewMiniBar() override { return nullptr; }
-    ITrayIcon* TrayIcon() override { return nullptr; }
+    std::unique_ptr<IMiniBar> NewMiniBar() override { return std::make_unique<CMiniBarDlg>(*Main); }
+    ITrayIcon* TrayIcon() override { return &Tray; }
+
+    CMainDlg* Main = nullptr;
+    CTrayIcon Tray{[this](int command) {
+        if (Main != nullptr) {
+            Main->OnCommand(command);
+        }
+    }};
 };
 
 } // namespace
 
 void CAppUi::RunMainWindow(CTolvikWGApp& app)
 {
-    CNoParts parts;
+    CParts parts;
     CMainDlg main(app, parts);
+    parts.Main = &main;
     main.DoModal();
 }

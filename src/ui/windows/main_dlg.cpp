@@ -410,6 +410,12 @@ void CMainDlg::CloseMiniBar(bool showMain)
     if (m_miniBar == nullptr) {
         return;
     }
+    // Without a notification area nothing could bring the widget back, so the bar's "X" gives the
+    // widget back instead of leaving the user with no window at all.
+    ITrayIcon* tray = m_parts.TrayIcon();
+    if (!showMain && (tray == nullptr || !tray->IsAdded())) {
+        showMain = true;
+    }
     const Rect bar = m_miniBar->GetWindowRect();
     if (m_miniBar->HasWindow()) {
         m_miniBar->Destroy();
@@ -463,7 +469,16 @@ void CMainDlg::OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t 
             break;
         }
     } else if (message == WM_TRAY_NOTIFY) {
-        if (ITrayIcon* tray = m_parts.TrayIcon()) {
+        if ((lParam & 0xFFFF) == TrayDoubleClick) {
+            // Back from the icon: the bar when there is one, else the widget.
+            if (m_miniBar != nullptr) {
+                m_miniBar->Show();
+            } else {
+                show();
+                raise();
+                activateWindow();
+            }
+        } else if (ITrayIcon* tray = m_parts.TrayIcon()) {
             tray->HandleNotification(static_cast<long>(wParam), static_cast<long>(lParam));
         }
     }

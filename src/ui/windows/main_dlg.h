@@ -23,6 +23,7 @@ class CMainDlg : public CWGDialog
     Q_OBJECT
 public:
     static constexpr int ClockRectLeft = 122, ClockRectTop = 27, ClockRectRight = 243, ClockRectBottom = 85;
+    static constexpr long TrayDoubleClick = 0x203; // WM_LBUTTONDBLCLK from the icon
 
     CMainDlg(CTolvikWGApp& app, IMainWindowParts& parts);
     ~CMainDlg() override;
