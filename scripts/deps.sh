@@ -11,7 +11,7 @@ packages=(
     # tests and checks
     libgtest-dev clang-tidy
     # real windows under a virtual X server, screenshots, driving the windows as a user
-    xvfb xauth x11-utils xdotool imagemagick strace
+    xvfb xauth x11-utils xdotool imagemagick strace trayer
     # the skin's fonts: NanumGothic stands in for "굴림", Liberation Sans for "Arial"
     fonts-nanum fonts-liberation2
 )

@@ -30,6 +30,7 @@ fi
 source "$root/scripts/xvfb.sh"
 xvfb_stop=stop_xvfb
 start_xvfb
+start_tray
 shots="$root/build/screenshots"
 mkdir -p "$shots"
 "$root/build/pellamo" &

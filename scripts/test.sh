@@ -9,4 +9,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/xvfb.sh"
 trap stop_xvfb EXIT
 start_xvfb
+start_tray
 ctest --test-dir "$root/build" -j2 --output-on-failure --timeout 300

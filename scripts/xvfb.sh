@@ -1,6 +1,7 @@
 # Sourced by the scripts that need an X server: start_xvfb starts one on a free display at 96 DPI
 # and exports DISPLAY; stop_xvfb ends it. Nothing is left running.
 xvfb_pid=""
+tray_pid=""
 
 start_xvfb() {
     local n=90
@@ -17,10 +18,24 @@ start_xvfb() {
     return 1
 }
 
+# An XEmbed notification area at the top right, as a desktop panel would offer.
+start_tray() {
+    trayer --edge top --align right --widthtype pixel --width 120 --height 24 --transparent false \
+        --SetDockType true >/dev/null 2>&1 &
+    tray_pid=$!
+    sleep 0.5
+}
+
 stop_xvfb() {
+    if [ -n "$tray_pid" ]; then
+        kill "$tray_pid" 2>/dev/null || true
+        wait "$tray_pid" 2>/dev/null || true
+        tray_pid=""
+    fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
         xvfb_pid=""
+tray_pid=""
     fi
 }

@@ -16,6 +16,8 @@ int main(int argc, char** argv)
 
     QApplication qtApp(argc, argv);
     InstallFontSubstitutes();
+    // The program lives as long as the main window's run, which hidden windows do not end.
+    qtApp.setQuitOnLastWindowClosed(false);
     CAppUi ui;
     CTolvikWGApp app(ui, platform::ModuleFilePath());
     app.InitInstance();

@@ -121,9 +121,9 @@ std::string MovingFeedLine()
     const double ordered = 1195.5;
     const double shipped = ordered * day;
     char line[256];
-    std::snprintf(line, sizeof line, "%.1f|%.1f|%.1f|%.1f|%d|%d|%d|%s|%s %02d:%02d:%02d\r\n", planned, ordered,
+    std::snprintf(line, sizeof line, "%.1f|%.1f|%.1f|%.1f|%d|%d|%d|%s|%s %02d:%02d\r\n", planned, ordered,
                   shipped, ordered - shipped, 8 + t.tm_min % 5, 2 + t.tm_hour % 3, 1 + t.tm_sec % 4,
-                  ToCp949("제1공장").c_str(), ToCp949("갱신").c_str(), t.tm_hour, t.tm_min, t.tm_sec);
+                  ToCp949("제1공장").c_str(), ToCp949("갱신").c_str(), t.tm_hour, t.tm_min);
     return line;
 }
 

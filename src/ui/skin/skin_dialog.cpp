@@ -13,8 +13,23 @@ CWGDialog::CWGDialog(int templateId, QWidget* parent) : QDialog(parent), m_templ
 
 int CWGDialog::DoModal()
 {
+    setResult(0);
     OnInitDialog();
-    return exec();
+    show();
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    loop.exec();
+    m_modalLoop = nullptr;
+    return result();
+}
+
+void CWGDialog::EndDialog(int result)
+{
+    setResult(result);
+    hide();
+    if (m_modalLoop != nullptr) {
+        m_modalLoop->exit();
+    }
 }
 
 void CWGDialog::PaintSkin(QPainter& dc)

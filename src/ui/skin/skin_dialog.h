@@ -10,6 +10,7 @@
 #include "ui/skin/window_ops.h"
 
 #include <QDialog>
+#include <QEventLoop>
 
 enum HitTestCode : int {
     HTNOWHERE = 0,
@@ -35,9 +36,10 @@ public:
 
     int TemplateId() const { return m_templateId; }
 
-    // Initialises (OnInitDialog) and runs the window modally; the result is what EndDialog gave.
+    // Initialises (OnInitDialog) and runs the window until EndDialog; the result is what EndDialog
+    // gave. Hiding the window does not end the run (the widget hides itself behind the mini bar).
     int DoModal();
-    void EndDialog(int result) { done(result); }
+    void EndDialog(int result);
 
     // Paints the skin; the default copies Background to the origin.
     virtual void PaintSkin(QPainter& dc);
@@ -73,6 +75,7 @@ protected:
 
 private:
     int m_templateId;
+    QEventLoop* m_modalLoop = nullptr;
     bool m_captionDrag = false;
     QPoint m_dragStart;
     QPoint m_windowStart;
