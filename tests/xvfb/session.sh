@@ -7,50 +7,14 @@
 set -u
 program=$1
 sim=$2
-[ -n "${DISPLAY:-}" ] || { echo "no display: skipped"; exit 77; }
-xprop -root _NET_SYSTEM_TRAY_S0 >/dev/null 2>&1
-tray_owner=$(xdotool search --classname trayer 2>/dev/null | head -n 1)
-[ -n "$tray_owner" ] || { echo "no notification area on this display: skipped"; exit 77; }
-
-work=$(mktemp -d /tmp/pellamo-session-XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    pkill -9 -f "^$work/bin/pellamo" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/lib.sh"
+xdotool search --classname trayer >/dev/null 2>&1 || { echo "no notification area on this display: skipped"; exit 77; }
 shot() { [ -n "${PELLAMO_SHOTS:-}" ] && import -window root -crop "$2" "$PELLAMO_SHOTS/$1.png"; return 0; }
+install_program "$program"
+start_sim "$sim" --user demo:secret:00
+write_environment
 
-mkdir -p "$work/bin" "$work/home" "$work/config" "$work/state"
-mkdir -m 0700 "$work/run"
-cp "$program" "$work/bin/pellamo"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
-"$sim" --login-port 0 --http-port 0 --ready-file "$work/ready" --user demo:secret:00 --max-seconds 600 \
-    --log "$work/requests" >/dev/null &
-pids+=($!)
-for _ in $(seq 100); do grep -q http-port "$work/ready" 2>/dev/null && break; sleep 0.1; done
-login_port=$(sed -n 's/login-port=//p' "$work/ready")
-http_port=$(sed -n 's/http-port=//p' "$work/ready")
-{
-    printf '[Settings]\r\nServerAddr=127.0.0.1\r\nServerPort=%s\r\nRefreshRate=30\r\n[URL]\r\n' "$login_port"
-    printf 'WGInfo=http://127.0.0.1:%s/wginfo\r\n' "$http_port"
-    for key in 사업소 지도 현장 차량 출하 SMS 관리; do printf '%s=http://127.0.0.1:%s/map\r\n' "$key" "$http_port"; done
-} > "$work/bin/Pellamo.ini"
-
-find_window() { # pid name
-    for _ in $(seq 100); do
-        id=$(xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 gone() { ! xdotool search --all --onlyvisible --pid "$1" --name "$2" >/dev/null 2>&1; }
-geometry() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
-}
 type_into() { xdotool windowfocus --sync "$1"; shift; xdotool "$@"; }
 
 "$work/bin/pellamo" & app=$!; pids+=($app)

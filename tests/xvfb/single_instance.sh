@@ -4,48 +4,14 @@
 # the first copy is unaffected; after the first has ended a new copy starts normally.
 set -u
 program=$1
-[ -n "${DISPLAY:-}" ] || { echo "no display: skipped"; exit 77; }
+source "$(dirname "$0")/lib.sh"
 for tool in xdotool strace; do
-    command -v $tool >/dev/null || { echo "$tool missing"; exit 1; }
+    command -v $tool >/dev/null || fail "$tool missing"
 done
+install_program "$program"
 
-work=$(mktemp -d /tmp/pellamo-xvfb-XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    pkill -9 -f "^$work/bin/pellamo" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-mkdir -p "$work/bin" "$work/home" "$work/config" "$work/state"
-mkdir -m 0700 "$work/run"
-cp "$program" "$work/bin/pellamo"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
-log_dir=$XDG_STATE_HOME/Tolvik/Pellamo
-
-# The message box of a process: its window id, once it is mapped.
-window_of() {
-    local pid=$1 id
-    for _ in $(seq 100); do
-        id=$(xdotool search --all --onlyvisible --pid "$pid" --name Pellamo 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
-ends_within() {
-    local pid=$1
-    for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-# No window manager runs here: give the box the focus ourselves, then press Enter as a user would.
-dismiss() { xdotool windowfocus --sync "$1" && xdotool key Return; }
+# The message box of a process.
+window_of() { find_window "$1" Pellamo; }
 
 # First copy: no environment file, so it waits in its message box.
 "$work/bin/pellamo" & first=$!; pids+=($first)

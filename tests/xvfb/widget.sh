@@ -5,53 +5,16 @@
 set -u
 program=$1
 sim=$2
-[ -n "${DISPLAY:-}" ] || { echo "no display: skipped"; exit 77; }
+source "$(dirname "$0")/lib.sh"
 for tool in xdotool xwininfo import; do
-    command -v $tool >/dev/null || { echo "$tool missing"; exit 1; }
+    command -v $tool >/dev/null || fail "$tool missing"
 done
+install_program "$program"
+start_sim "$sim" --user demo:demo:00 --feed-line "1280.0|1195.5|485.6|709.9|10|3|3|A|B"
+write_environment
+remember_login demo demo
 
-work=$(mktemp -d /tmp/pellamo-widget-XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    pkill -9 -f "^$work/bin/pellamo" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-mkdir -p "$work/bin" "$work/home" "$work/config/Tolvik/Pellamo" "$work/state"
-mkdir -m 0700 "$work/run"
-cp "$program" "$work/bin/pellamo"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
-store=$XDG_CONFIG_HOME/Tolvik/Pellamo/settings.reg
-
-"$sim" --login-port 0 --http-port 0 --ready-file "$work/ready" --user demo:demo:00 --max-seconds 600 \
-    --feed-line "1280.0|1195.5|485.6|709.9|10|3|3|A|B" >/dev/null &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/ready" ] && grep -q http-port "$work/ready" && break; sleep 0.1; done
-login_port=$(sed -n 's/login-port=//p' "$work/ready")
-http_port=$(sed -n 's/http-port=//p' "$work/ready")
-[ -n "$http_port" ] || fail "simulator did not start"
-{
-    printf '[Settings]\r\nServerAddr=127.0.0.1\r\nServerPort=%s\r\nRefreshRate=30\r\n[URL]\r\n' "$login_port"
-    printf 'WGInfo=http://127.0.0.1:%s/wginfo\r\n' "$http_port"
-    for key in 사업소 지도 현장 차량 출하 SMS 관리; do printf '%s=http://127.0.0.1:%s/map\r\n' "$key" "$http_port"; done
-} > "$work/bin/Pellamo.ini"
-printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\r\n"SaveID"=dword:00000001\r\n"SavePW"=dword:00000001\r\n"ID"="demo"\r\n"PW"="demo"\r\n' > "$store"
-
-# The widget's window and its geometry as the X server has it: "x y width height".
-widget_window() {
-    for _ in $(seq 150); do
-        id=$(xdotool search --all --onlyvisible --pid "$1" --name "내부용 위젯" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-geometry() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
-}
+widget_window() { find_window "$1" "내부용 위젯"; }
 # The colour of a root-window pixel as "r,g,b".
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'; }
 # How many pixels of an area are near a colour.
