@@ -4,27 +4,18 @@
 #include "platform/text.h"
 #include "ui/windows/login_dlg.h"
 #include "ui/windows/main_dlg.h"
+#include "ui/windows/message_box.h"
 #include "ui/windows/mini_bar_dlg.h"
 #include "ui/windows/tray_icon.h"
 
-#include <QMessageBox>
 #include <QString>
-
-const char* const MessageBoxTitle = "Pellamo";
 
 namespace {
 
-QString FromCp949(const std::string& text) { return QString::fromStdString(platform::Cp949ToUtf8(text)); }
-
-std::string ToCp949(const QString& text) { return platform::Utf8ToCp949(text.toStdString()); }
 
 } // namespace
 
-void CAppUi::ShowMessage(const std::string& text)
-{
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(MessageBoxTitle), FromCp949(text), QMessageBox::Ok);
-    box.exec();
-}
+void CAppUi::ShowMessage(const std::string& text) { ShowMessageBox(text); }
 
 bool CAppUi::AskLogin(LoginValues& values)
 {

@@ -10,6 +10,3 @@ public:
     bool AskLogin(LoginValues& values) override;
     void RunMainWindow(CTolvikWGApp& app) override;
 };
-
-// The title of the program's message boxes.
-extern const char* const MessageBoxTitle;

@@ -2,9 +2,9 @@
 
 #include "platform/text.h"
 #include "resource_ids.h"
+#include "ui/windows/message_box.h"
 
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 
 CLoginDlg::CLoginDlg(QWidget* parent) : CWGDialog(res::IDD_LOGIN, parent)
@@ -98,10 +98,4 @@ void CLoginDlg::OnCancel()
     }
 }
 
-bool CLoginDlg::Ask(const std::string& question)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Pellamo"),
-                    QString::fromStdString(platform::Cp949ToUtf8(question)), QMessageBox::Yes | QMessageBox::No,
-                    this);
-    return box.exec() == QMessageBox::Yes;
-}
+bool CLoginDlg::Ask(const std::string& question) { return AskYesNo(question, this); }

@@ -5,11 +5,11 @@
 #include "resource_ids.h"
 #include "settings/reg_config.h"
 #include "settings/window_positions.h"
+#include "ui/windows/message_box.h"
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 
@@ -42,8 +42,6 @@ const ButtonSpec kButtons[8] = {
 const int kFramePieces[8] = {154, 150, 151, 152, 153, 157, 156, 155};
 
 const char* const kWeekdays[7] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
-
-QString FromCp949(const std::string& text) { return QString::fromStdString(platform::Cp949ToUtf8(text)); }
 
 int PageForCommand(int id)
 {
@@ -484,12 +482,7 @@ void CMainDlg::OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t 
     }
 }
 
-bool CMainDlg::Ask(const std::string& question)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Pellamo"), FromCp949(question),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    return box.exec() == QMessageBox::Yes;
-}
+bool CMainDlg::Ask(const std::string& question) { return AskYesNo(question, this); }
 
 void CMainDlg::Exit()
 {

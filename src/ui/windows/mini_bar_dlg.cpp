@@ -4,6 +4,7 @@
 #include "resource_ids.h"
 #include "settings/environment.h"
 #include "ui/windows/main_dlg.h"
+#include "ui/windows/message_box.h"
 
 #include <QBitmap>
 #include <QContextMenuEvent>
@@ -41,8 +42,6 @@ QRegion RoundRectRegion(const QRect& r, int corner)
     p.end();
     return QRegion(shape);
 }
-
-QString FromCp949(const std::string& text) { return QString::fromStdString(platform::Cp949ToUtf8(text)); }
 
 } // namespace
 
