@@ -3,6 +3,7 @@
 #include "resource_ids.h"
 #include "settings/reg_config.h"
 #include "support/fake_ui.h"
+#include "support/pixels.h"
 #include "support/temp_env.h"
 #include "ui/windows/main_dlg.h"
 
@@ -151,21 +152,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     }
 
-    int CountColour(const QImage& image, const QRect& area, QRgb colour, int tolerance = 40)
-    {
-        int n = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            for (int x = area.left(); x <= area.right(); ++x) {
-                const QRgb p = image.pixel(x, y);
-                n += std::abs(qRed(p) - qRed(colour)) + std::abs(qGreen(p) - qGreen(colour)) +
-                             std::abs(qBlue(p) - qBlue(colour)) <
-                         tolerance
-                         ? 1
-                         : 0;
-            }
-        }
-        return n;
-    }
 
     TempEnv env;
     FakeUi ui;

@@ -1,6 +1,7 @@
 #include "app/tolvik_app.h"
 #include "resource_ids.h"
 #include "support/fake_ui.h"
+#include "support/pixels.h"
 #include "support/temp_env.h"
 #include "ui/windows/main_dlg.h"
 #include "ui/windows/mini_bar_dlg.h"
@@ -152,22 +153,8 @@ TEST_F(MiniBar, ShowsTheSummaryAndTheExtraText)
     auto* bar = static_cast<CMiniBarDlg*>(dlg.MiniBar());
     ASSERT_NE(bar, nullptr);
     const QImage shot = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    auto count = [&shot](const QRect& area, QRgb colour) {
-        int n = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            for (int x = area.left(); x <= area.right(); ++x) {
-                const QRgb p = shot.pixel(x, y);
-                n += std::abs(qRed(p) - qRed(colour)) + std::abs(qGreen(p) - qGreen(colour)) +
-                             std::abs(qBlue(p) - qBlue(colour)) <
-                         40
-                         ? 1
-                         : 0;
-            }
-        }
-        return n;
-    };
-    EXPECT_GT(count(QRect(20, 39, 313, 21), qRgb(4, 98, 153)), 30);
-    EXPECT_GT(count(QRect(270, 17, 76, 17), qRgb(255, 108, 0)), 10);
+    EXPECT_GT(CountColour(shot, QRect(20, 39, 313, 21), qRgb(4, 98, 153)), 30);
+    EXPECT_GT(CountColour(shot, QRect(270, 17, 76, 17), qRgb(255, 108, 0)), 10);
 }
 
 TEST(TrayIcon, ItsMenuHasShowAsTheBoldDefault)
