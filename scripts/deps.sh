@@ -8,6 +8,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     # Qt 6 and what its CMake files look for
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # the browser helper only; the widget itself never links the web engine
+    qt6-webengine-dev libqt6webenginecore6-bin
     # tests and checks
     libgtest-dev clang-tidy
     # real windows under a virtual X server, screenshots, driving the windows as a user

@@ -7,13 +7,9 @@
 #include "ui/windows/message_box.h"
 #include "ui/windows/mini_bar_dlg.h"
 #include "ui/windows/tray_icon.h"
+#include "ui/windows/web_link.h"
 
 #include <QString>
-
-namespace {
-
-
-} // namespace
 
 void CAppUi::ShowMessage(const std::string& text) { ShowMessageBox(text); }
 
@@ -36,18 +32,38 @@ bool CAppUi::AskLogin(LoginValues& values)
 
 namespace {
 
-// The windows beside the widget. The weather, plant and page windows show web pages and come with
-// the browser helper; until then their buttons do nothing.
+// The windows beside the widget. Those that show web pages live in the browser helper and are seen
+// here through the link's proxies.
 class CParts : public IMainWindowParts
 {
 public:
-    std::unique_ptr<IOwnedWindow> NewWeatherDlg() override { return nullptr; }
-    std::unique_ptr<IOwnedWindow> NewFactoryDlg() override { return nullptr; }
-    std::unique_ptr<IWebWindow> NewWebDlg(int) override { return nullptr; }
+    explicit CParts(CTolvikWGApp& app) : App(app) {}
+
+    std::unique_ptr<IOwnedWindow> NewWeatherDlg() override
+    {
+        return Link->NewWeather(AppendGroupId(App.Environment.Urls[Weather], App.Session));
+    }
+    std::unique_ptr<IOwnedWindow> NewFactoryDlg() override
+    {
+        // An address that cannot be built stays empty, and the group is still appended.
+        std::string url;
+        BuildServiceUrl(App.Environment, App.Session, Office, url);
+        return Link->NewPlant(AppendGroupId(url, App.Session), Main->Status().PlantCaption);
+    }
+    std::unique_ptr<IWebWindow> NewWebDlg(int index) override
+    {
+        std::string url;
+        BuildServiceUrl(App.Environment, App.Session, index, url);
+        const WindowPlacement remembered =
+            index >= 0 && index < ServiceUrlCount ? App.Environment.PagePlacements[index] : WindowPlacement{};
+        return Link->NewPage(index, url, remembered);
+    }
     std::unique_ptr<IMiniBar> NewMiniBar() override { return std::make_unique<CMiniBarDlg>(*Main); }
     ITrayIcon* TrayIcon() override { return &Tray; }
 
+    CTolvikWGApp& App;
     CMainDlg* Main = nullptr;
+    std::unique_ptr<CWebLink> Link;
     CTrayIcon Tray{[this](int command) {
         if (Main != nullptr) {
             Main->OnCommand(command);
@@ -59,8 +75,9 @@ public:
 
 void CAppUi::RunMainWindow(CTolvikWGApp& app)
 {
-    CParts parts;
+    CParts parts(app);
     CMainDlg main(app, parts);
     parts.Main = &main;
+    parts.Link = std::make_unique<CWebLink>(&main);
     main.DoModal();
 }

@@ -6,6 +6,7 @@
 #include "settings/reg_config.h"
 #include "settings/window_positions.h"
 #include "ui/windows/message_box.h"
+#include "ui/windows/web_dlg.h"
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -39,8 +40,6 @@ const ButtonSpec kButtons[8] = {
 
 // The page windows' frame, in member order: top-left, top, top-right, right, bottom-right, bottom,
 // bottom-left, left.
-const int kFramePieces[8] = {154, 150, 151, 152, 153, 157, 156, 155};
-
 const char* const kWeekdays[7] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
 
 int PageForCommand(int id)
@@ -133,7 +132,7 @@ bool CMainDlg::OnInitDialog()
         tray->SetIcon(res::TrayIcon);
     }
     for (int i = 0; i < 8; ++i) {
-        m_frameBitmaps[i].LoadBitmap(kFramePieces[i]);
+        m_frameBitmaps[i].LoadBitmap(FramePieceIds[i]);
     }
     setWindowIcon(m_appIcon);
     for (int i = 0; i < 8; ++i) {

@@ -10,6 +10,10 @@
 
 #include <string>
 
+// The frame pieces in the order the page window takes them: top-left, top, top-right, right edge,
+// bottom-right, bottom edge, bottom-left, left edge.
+constexpr int FramePieceIds[8] = {154, 150, 151, 152, 153, 157, 156, 155};
+
 // The browser the window hosts; the browser helper gives it a real one.
 class IBrowserView
 {

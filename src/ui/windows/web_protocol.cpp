@@ -1,5 +1,7 @@
 #include "ui/windows/web_protocol.h"
 
+#include <cstring>
+
 namespace {
 
 void PutU32(std::string& out, std::uint32_t v)
@@ -107,5 +109,23 @@ bool ReadRectField(const std::string& field, Rect& rect)
     rect.top = static_cast<std::int32_t>(GetU32(field, 4));
     rect.right = static_cast<std::int32_t>(GetU32(field, 8));
     rect.bottom = static_cast<std::int32_t>(GetU32(field, 12));
+    return true;
+}
+
+std::string PlacementField(const WindowPlacement& placement)
+{
+    std::uint8_t bytes[WindowPlacement::StoredSize];
+    placement.ToBytes(bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+bool ReadPlacementField(const std::string& field, WindowPlacement& placement)
+{
+    if (field.size() != WindowPlacement::StoredSize) {
+        return false;
+    }
+    std::uint8_t bytes[WindowPlacement::StoredSize];
+    std::memcpy(bytes, field.data(), sizeof bytes);
+    placement = WindowPlacement::FromBytes(bytes);
     return true;
 }

@@ -18,16 +18,19 @@
 
 enum class WebMessageType : std::uint8_t {
     // widget -> helper
-    Open = 1,  // id, kind, page index, address, caption, placement (44 bytes) or rectangle (16 bytes)
-    Show = 2,  // id
-    Hide = 3,  // id
-    Move = 4,  // id, rectangle
-    Close = 5, // id
+    Open = 1,   // id, kind (WebWindowKind), page index, address, caption, placement (44 bytes) or rectangle
+    Show = 2,   // id
+    Hide = 3,   // id
+    Move = 4,   // id, rectangle
+    Close = 5,  // id
+    Anchor = 6, // the widget's own rectangle, which the weather and plant windows dock to
     // helper -> widget
-    Moved = 20,          // id, rectangle
+    Moved = 20,          // id, rectangle, placement (44 bytes; page windows only, else empty)
     Visible = 21,        // id, "1" or "0"
-    CloseRequested = 22, // id, placement (44 bytes) or point (8 bytes)
+    CloseRequested = 22, // id; the last Moved before it holds what to remember
 };
+
+enum class WebWindowKind : std::int32_t { Page = 0, Weather = 1, Plant = 2 };
 
 struct WebMessage
 {
@@ -57,3 +60,5 @@ std::string RectField(const Rect& rect);
 bool ReadRectField(const std::string& field, Rect& rect);
 std::string IntField(std::int32_t value);
 bool ReadIntField(const std::string& field, std::int32_t& value);
+std::string PlacementField(const WindowPlacement& placement);
+bool ReadPlacementField(const std::string& field, WindowPlacement& placement);

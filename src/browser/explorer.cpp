@@ -1,0 +1,151 @@
+#include "browser/explorer.h"
+
+#include "ui/windows/message_box.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace {
+
+QWebEngineProfile* g_profile = nullptr;
+int g_linkWindows = 0;
+
+} // namespace
+
+QString ExternalObjectScript()
+{
+    // A name is known when its first character is "x" and its second has the low byte of "x": in
+    // practice every name beginning "xx". Reading one gives "Wibble"; any other name is refused.
+    return QStringLiteral(R"((function () {
+  var known = function (name) {
+    return typeof name === 'string' && name.length >= 2 && name.charCodeAt(0) === 0x78 &&
+           (name.charCodeAt(1) & 0xFF) === 0x78;
+  };
+  var external = new Proxy({}, {
+    get: function (target, name) {
+      if (typeof name === 'symbol') { return undefined; }
+      if (known(name)) { return 'Wibble'; }
+      throw new TypeError("Object doesn't support property or method '" + String(name) + "'");
+    },
+    set: function () { return true; },
+    has: function (target, name) { return known(name); }
+  });
+  try {
+    Object.defineProperty(window, 'external', { value: external, configurable: false, writable: false });
+  } catch (e) {}
+})();)");
+}
+
+void InstallBrowserHost()
+{
+    if (g_profile != nullptr) {
+        return;
+    }
+    // Off the record: nothing of the pages is written to disk, and nothing is left behind.
+    g_profile = new QWebEngineProfile(qApp);
+    QWebEngineSettings* settings = g_profile->settings();
+    settings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
+    QWebEngineScript external;
+    external.setName(QStringLiteral("external"));
+    external.setSourceCode(ExternalObjectScript());
+    external.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    external.setWorldId(QWebEngineScript::MainWorld);
+    external.setRunsOnSubFrames(true);
+    g_profile->scripts()->insert(external);
+}
+
+QWebEngineProfile* BrowserProfile()
+{
+    InstallBrowserHost();
+    return g_profile;
+}
+
+int OpenLinkWindows() { return g_linkWindows; }
+
+CKvWebPage::CKvWebPage(QObject* parent) : QWebEnginePage(BrowserProfile(), parent) {}
+
+QWidget* CKvWebPage::Owner() const
+{
+    QWidget* view = QWebEngineView::forPage(this);
+    return view != nullptr ? view->window() : nullptr;
+}
+
+QString CKvWebPage::Caption(const QUrl& origin) const
+{
+    // What the browser knows the message by: the page's title, else where it comes from.
+    return !title().isEmpty() ? title() : origin.toDisplayString();
+}
+
+void CKvWebPage::javaScriptAlert(const QUrl& origin, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, Caption(origin), text, QMessageBox::Ok, Owner());
+    box.exec();
+}
+
+bool CKvWebPage::javaScriptConfirm(const QUrl& origin, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, Caption(origin), text, QMessageBox::Ok | QMessageBox::Cancel, Owner());
+    return box.exec() == QMessageBox::Ok;
+}
+
+bool CKvWebPage::javaScriptPrompt(const QUrl& origin, const QString& text, const QString& defaultValue,
+                                  QString* result)
+{
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(Owner(), Caption(origin), text, QLineEdit::Normal, defaultValue, &ok);
+    if (ok && result != nullptr) {
+        *result = answer;
+    }
+    return ok;
+}
+
+QWebEnginePage* CKvWebPage::createWindow(WebWindowType)
+{
+    // A window of its own, the size of a page window, gone when closed.
+    QWebEngineView* view = NewBrowserView();
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    view->resize(1024, 768);
+    ++g_linkWindows;
+    QObject::connect(view, &QObject::destroyed, [] { --g_linkWindows; });
+    QObject::connect(view->page(), &QWebEnginePage::windowCloseRequested, view, &QWidget::close);
+    QObject::connect(view, &QWebEngineView::titleChanged, view, &QWidget::setWindowTitle);
+    view->show();
+    return view->page();
+}
+
+QWebEngineView* NewBrowserView(QWidget* parent)
+{
+    auto* view = new QWebEngineView(parent);
+    view->setPage(new CKvWebPage(view));
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    return view;
+}
+
+CExplorer1::CExplorer1() : m_view(NewBrowserView()) {}
+
+CExplorer1::~CExplorer1() { delete m_view; }
+
+QWidget* CExplorer1::Widget() { return m_view; }
+
+void CExplorer1::Navigate(const std::string& url)
+{
+    if (m_view != nullptr) {
+        m_view->setUrl(QUrl(FromCp949(url)));
+    }
+}
+
+void CExplorer1::Stop()
+{
+    if (m_view != nullptr) {
+        m_view->stop();
+    }
+}
