@@ -45,6 +45,14 @@ if window=$(xdotool search --all --onlyvisible --pid "$pid" --name . 2>/dev/null
 fi
 sleep 2
 import -window root "$shots/2-signed-in.png" 2>/dev/null || true
+# The map button: the browser helper opens the map page in a window of its own.
+if widget=$(xdotool search --all --onlyvisible --pid "$pid" --name "내부용 위젯" 2>/dev/null | head -n 1) &&
+    [ -n "$widget" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$widget")"
+    xdotool mousemove $((X + 136)) $((Y + 102)) click 1
+    sleep 4
+    import -window root "$shots/3-map-page.png" 2>/dev/null || true
+fi
 if kill -0 "$pid" 2>/dev/null; then
     kill "$pid"
 fi
