@@ -33,6 +33,8 @@ void PrepareEngine()
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    // The engine's start-up report is not for the user.
+    setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false", 0);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 

@@ -5,6 +5,7 @@
 #include "browser/explorer.h"
 #include "support/event_wait.h"
 #include "support/sim_process.h"
+#include "support/temp_env.h"
 #include "ui/windows/weather_dlg.h"
 
 #include <QApplication>
@@ -181,6 +182,8 @@ TEST_F(BrowserHost, LinkToANewWindowOpensOne)
 
 int main(int argc, char** argv)
 {
+    // The engine is set up once for the whole program: point its folders at a private place first.
+    TempEnv env;
     if (geteuid() == 0) {
         setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     }
@@ -193,5 +196,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     InstallBrowserHost();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    return result;
 }
