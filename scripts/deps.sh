@@ -12,6 +12,8 @@ packages=(
     qt6-webengine-dev libqt6webenginecore6-bin
     # tests and checks
     libgtest-dev clang-tidy
+    # fuzzing: libFuzzer comes with clang's runtime libraries
+    clang libclang-rt-dev
     # real windows under a virtual X server, screenshots, driving the windows as a user
     xvfb xauth x11-utils xdotool imagemagick strace trayer
     # the skin's fonts: NanumGothic stands in for "굴림", Liberation Sans for "Arial"

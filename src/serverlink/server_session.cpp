@@ -173,6 +173,12 @@ int ServerSession::SendLogin(const std::string& id, const std::string& password)
     return ReplyHeader().Result;
 }
 
+void CKvSocket::Attach(int handle)
+{
+    CloseSocket();
+    m_handle = handle;
+}
+
 int ServerSession::ReceiveReply()
 {
     if (const int code = ReceiveExact(PacketHeader::Size, m_receive); code != 0) {

@@ -55,6 +55,8 @@ public:
     // afterwards.
     bool ConnectWithTimeout(const char* address, int port);
     void CloseSocket();
+    // Takes over a descriptor connected elsewhere (a socket pair in tests and fuzzing).
+    void Attach(int handle);
 
     int Handle() const { return m_handle; }
     bool IsOpen() const { return m_handle >= 0; }
@@ -87,6 +89,7 @@ public:
     int ReceiveExact(int count, std::uint8_t* destination);
 
     CKvRcvCmd& Reply() { return m_reply; }
+    CKvSocket& Socket() { return m_socket; }
     PacketHeader ReplyHeader() const { return PacketHeader::Read(m_receive); }
     void SetMacAddressSource(MacAddressSource source) { m_macSource = source; }
 

@@ -1,0 +1,33 @@
+# The core's and the application shell's sources, shared with the fuzzing build (tests/fuzz).
+set(PELLAMO_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/platform/text.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/text_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/paths_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/clock_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/numbers.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/network_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/single_instance_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/process_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/profile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/reg_text.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/registry_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/serverlink/kv_cmd.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/serverlink/mac_address.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/serverlink/server_session.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/feed/http_down.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/feed/status_feed.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/log/sync.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/log/file_log.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings/ini_text.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings/ini_file.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings/geometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings/environment.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings/reg_config.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings/window_positions.cpp
+)
+set(PELLAMO_APP_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/app/tolvik_app.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app/sign_in.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app/update_check.cpp
+)
+
