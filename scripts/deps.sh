@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     # the browser helper only; the widget itself never links the web engine
     qt6-webengine-dev libqt6webenginecore6-bin
+    # benchmarks: the INI library the parsers are compared with
+    libinih-dev
     # tests and checks
     libgtest-dev clang-tidy
     # fuzzing: libFuzzer comes with clang's runtime libraries
