@@ -90,7 +90,7 @@ read -r x y _ _ < <(geometry "$(find_window $app "내부용 위젯")")
 xdotool mousemove $((x + 136)) $((y + 102)) click 1
 for _ in $(seq 300); do helper=$(pgrep -f "^$work/bin/pellamo-web" | head -n 1); [ -n "$helper" ] && break; sleep 0.1; done
 sleep 6
-both_pss=$(tree_pss $app $helper)
+both_pss=$(tree_pss $app) # the helper and its engine processes are its descendants
 stop $app; stop $bare
 for _ in $(seq 100); do pgrep -f "^$work/bin/pellamo-web" >/dev/null || break; sleep 0.1; done
 "$bench/bare-webview" "http://127.0.0.1:$http_port/map?userId=demo" & view=$!

@@ -4,8 +4,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
+
+// One value to write.
+struct RegWrite
+{
+    std::string Name;
+    std::uint32_t Type = RegBinary;
+    std::vector<std::uint8_t> Data;
+};
 
 // One open key of the current user's settings store. Every read sees the store as it is now and
 // every write is on disk, whole, when the call returns; nothing is cached between calls.
@@ -27,6 +36,8 @@ public:
     // false when no key is open, the value is absent, or it is larger than the capacity.
     bool QueryValue(const std::string& name, std::uint32_t* type, void* data, std::uint32_t* size) const;
     bool SetValue(const std::string& name, std::uint32_t type, const void* data, std::uint32_t size);
+    // Several values in one replacement of the file: on disk all together, or none of them.
+    bool SetValues(const std::vector<RegWrite>& writes);
 
 private:
     bool m_open = false;

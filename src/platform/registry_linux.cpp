@@ -213,6 +213,12 @@ bool CKvRegKey::QueryValue(const std::string& name, std::uint32_t* type, void* d
 
 bool CKvRegKey::SetValue(const std::string& name, std::uint32_t type, const void* data, std::uint32_t size)
 {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    return SetValues({RegWrite{name, type, std::vector<std::uint8_t>(bytes, bytes + size)}});
+}
+
+bool CKvRegKey::SetValues(const std::vector<RegWrite>& writes)
+{
     if (!m_open) {
         return false;
     }
@@ -226,7 +232,9 @@ bool CKvRegKey::SetValue(const std::string& name, std::uint32_t type, const void
     }
     // A key brought over from another spelling ("Software") is written in ours from now on.
     key->Path = m_fullPath;
-    key->SetValue(name, type, data, size);
+    for (const RegWrite& write : writes) {
+        key->SetValue(write.Name, write.Type, write.Data.data(), write.Data.size());
+    }
     return WriteStore(doc);
 }
 

@@ -98,4 +98,6 @@ nothing_left reset
 
 log=$log_dir/$(date +%Y%m%d).log
 [ -s "$log" ] || fail "no log of the day"
+# Every line whole, in the stored line-end form.
+[ "$(grep -c $'\r$' "$log")" = "$(wc -l < "$log")" ] || fail "log lines without their CR LF"
 echo "flows: ok"
