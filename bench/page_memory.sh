@@ -6,25 +6,12 @@
 # Prints figures and ratios; it never passes or fails.
 #   bench/page_memory.sh [BUILD_DIR] [CYCLES]
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
 cycles=${2:-50}
-source "$root/scripts/xvfb.sh"
-start_xvfb || exit 1
-source "$root/tests/xvfb/lib.sh"
-trap 'cleanup; stop_xvfb' EXIT
-install_program "$build/pellamo"
-cp "$build/pellamo-web" "$work/bin/pellamo-web"
-start_sim "$build/dispatch-sim" --user demo:demo:00
-write_environment
-remember_login demo demo
+source "$(dirname "$0")/lib.sh" "${1:-}"
 
-kb() { awk -v f="$2" '$1 == f":" {print $2}' "/proc/$1/smaps_rollup" 2>/dev/null; }
-tree() { local p=$1 c; echo "$p"; for c in $(pgrep -P "$p"); do tree "$c"; done; }
-tree_pss() { local sum=0 p v; for p in $(tree "$1"); do v=$(kb "$p" Pss); sum=$((sum + ${v:-0})); done; echo $sum; }
 helpers() { pgrep -f "^$work/bin/pellamo-web" | head -n 1; }
 
-"$build/bench/bare-window" & bare=$!; pids+=($bare)
+"$bench/bare-window" & bare=$!; pids+=($bare)
 "$work/bin/pellamo" & app=$!; pids+=($app)
 widget=$(find_window $app "내부용 위젯") || fail "no widget"
 read -r x y _ _ < <(geometry "$widget")

@@ -3,26 +3,7 @@
 # the figures and ratios as Markdown (bench/RESULTS.md is made from it). Nothing here passes or fails.
 #   bash bench/run.sh [BUILD_DIR]
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
-source "$root/scripts/xvfb.sh"
-start_xvfb >/dev/null || exit 1
-source "$root/tests/xvfb/lib.sh"
-trap 'cleanup; stop_xvfb' EXIT
-install_program "$build/pellamo"
-cp "$build/pellamo-web" "$work/bin/pellamo-web"
-start_sim "$build/dispatch-sim" --user demo:demo:00
-write_environment
-remember_login demo demo
-bench=$build/bench
-
-median() { sort -n | awk '{v[NR]=$1} END{print v[int((NR+1)/2)]}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN{ if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
-kb() { awk -v f="$2" '$1 == f":" {print $2}' "/proc/$1/smaps_rollup" 2>/dev/null; }
-tree() { local p=$1 c; echo "$p"; for c in $(pgrep -P "$p"); do tree "$c"; done; }
-tree_pss() { local sum=0 p v; for p in "$@"; do for p in $(tree "$p"); do v=$(kb "$p" Pss); sum=$((sum + ${v:-0})); done; done; echo $sum; }
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-stop() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+source "$(dirname "$0")/lib.sh" "${1:-}"
 
 # Milliseconds from launch to first paint: start it through launch-timer, wait for its report.
 first_paint_ms() { # program...
