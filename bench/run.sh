@@ -31,7 +31,7 @@ widget_ms=$(for _ in $(seq 7); do first_paint_ms "$work/bin/pellamo"; done | med
 echo "| program | ms | ratio |"
 echo "| --- | --- | --- |"
 echo "| bare Qt window | $bare_ms | 1.00 |"
-echo "| widget (remembered sign-in against the simulator, update check, first feed poll) | $widget_ms | $(ratio "$widget_ms" "$bare_ms") |"
+echo "| widget (remembered sign-in against the simulator, no version file) | $widget_ms | $(ratio "$widget_ms" "$bare_ms") |"
 echo
 
 echo "## Idle cost: clock repaints and polls (120 s each, the bare window running alongside)"
