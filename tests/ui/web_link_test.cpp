@@ -10,6 +10,8 @@
 #include "ui/windows/web_link.h"
 
 #include <QLocalServer>
+#include <QMessageBox>
+#include <QTimer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
@@ -237,6 +239,25 @@ TEST_F(HostSide, WeatherAndPlantDockAndTraceEveryMove)
     std::int32_t id = 0;
     ASSERT_TRUE(ReadIntField(request->Fields[0], id));
     EXPECT_EQ(id, 2);
+}
+
+TEST_F(HostSide, AWindowClosedUnderAScriptDialogGoesAfterIt)
+{
+    Open(1, WebWindowKind::Page, "", PlacementField({}));
+    QPointer<CModelessDlg> page = host.Window(1);
+    // A page's alert runs its own loop over the window; the widget closes the window meanwhile.
+    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, "page", "alert", QMessageBox::Ok, page);
+    QTimer::singleShot(0, [this] { widget->Send(WebMessageType::Close, {IntField(1)}); });
+    QTimer::singleShot(10000, [&box] {
+        if (box != nullptr) {
+            box->accept(); // the test's own way out if the host never closes it
+        }
+    });
+    box->exec();
+    EXPECT_EQ(host.WindowCount(), 0u);
+    ASSERT_FALSE(page.isNull()) << "deleted while the dialog's loop ran over it";
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_TRUE(WaitUntil([&] { return page.isNull(); })) << "never deleted";
 }
 
 TEST_F(HostSide, WidgetGoneOrUnreadableClosesEverything)

@@ -3,7 +3,9 @@
 #include "log/file_log.h"
 #include "ui/windows/weather_dlg.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QTimer>
 #include <QLocalSocket>
 #include <QWidget>
 
@@ -44,6 +46,7 @@ CWebHost::CWebHost(IBrowserFactory& browsers, QObject* parent)
 CWebHost::~CWebHost()
 {
     CloseAll();
+    m_retired.clear();
     if (m_socket != nullptr) {
         m_socket->disconnect(this);
         m_socket->abort();
@@ -151,7 +154,7 @@ void CWebHost::Handle(const WebMessage& message)
         }
         break;
     case WebMessageType::Close:
-        m_windows.erase(id);
+        Retire(id);
         break;
     default:
         break;
@@ -279,8 +282,45 @@ void CWebHost::OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t 
 
 void CWebHost::CloseAll()
 {
+    while (!m_windows.empty()) {
+        Retire(m_windows.begin()->first);
+    }
+}
+
+void CWebHost::Retire(std::int32_t id)
+{
+    const auto it = m_windows.find(id);
+    if (it == m_windows.end()) {
+        return;
+    }
+    Entry entry = std::move(it->second);
+    m_windows.erase(it);
+    entry.Window->removeEventFilter(this);
+    entry.Window->hide();
+    m_retired.push_back(std::move(entry));
+    QTimer::singleShot(0, this, &CWebHost::Sweep);
+}
+
+void CWebHost::Sweep()
+{
+    if (m_retired.empty()) {
+        return;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        // A script's message box over a page that is going: it goes first, and its loop returns.
+        for (const Entry& entry : m_retired) {
+            for (const QObject* owner = modal->parent(); owner != nullptr; owner = owner->parent()) {
+                if (owner == entry.Window.get()) {
+                    modal->close();
+                    break;
+                }
+            }
+        }
+        QTimer::singleShot(50, this, &CWebHost::Sweep);
+        return;
+    }
     // Browsers first, through each entry's member order.
-    m_windows.clear();
+    m_retired.clear();
 }
 
 void CWebHost::Lose()

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 class CDockedPageDlg;
 
@@ -64,6 +65,10 @@ private:
     void Report(const Entry& entry);
     void OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t lParam);
     void CloseAll();
+    // Takes a window off the screen at once and deletes it once no script dialog is open: one may be
+    // running its own event loop over that very window's page.
+    void Retire(std::int32_t id);
+    void Sweep();
     void Lose();
     Entry* Find(std::int32_t id);
     Entry* FindKind(WebWindowKind kind);
@@ -72,6 +77,7 @@ private:
     QPointer<QLocalSocket> m_socket;
     CWebMessageReader m_reader;
     std::map<std::int32_t, Entry> m_windows;
+    std::vector<Entry> m_retired;
     std::unique_ptr<CReceiver> m_receiver;
     CKvBitmap m_frame[8];
     Rect m_anchor;
