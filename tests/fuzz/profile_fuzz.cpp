@@ -10,8 +10,9 @@
 
 namespace {
 
-// One folder for the whole run, removed at exit; plain storage, so it outlives every destructor.
-char g_folder[] = "/tmp/pellamo-fuzz-profile-XXXXXX";
+// One folder for the whole run in $TMPDIR (run.sh points it at its scratch folder, which goes even
+// when a finding ends the run), removed at exit; plain storage, so it outlives every destructor.
+char g_folder[4096];
 char g_file[sizeof g_folder + 16];
 
 void RemoveFolder()
@@ -23,6 +24,9 @@ void RemoveFolder()
 const char* Folder()
 {
     static const bool made = [] {
+        const char* base = std::getenv("TMPDIR");
+        std::snprintf(g_folder, sizeof g_folder, "%s/pellamo-fuzz-profile-XXXXXX",
+                      base != nullptr && *base == '/' ? base : "/tmp");
         if (mkdtemp(g_folder) == nullptr) {
             std::abort();
         }

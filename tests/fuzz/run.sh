@@ -11,6 +11,7 @@ runs=${4:--1}
 work=$(mktemp -d /tmp/pellamo-fuzz-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/new"
+export TMPDIR=$work
 "$binary" -max_total_time="$seconds" -runs="$runs" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$work/" "$work/new" "$corpus" > "$work/log" 2>&1
 status=$?
