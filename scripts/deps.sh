@@ -13,7 +13,7 @@ packages=(
     # benchmarks: the INI library the parsers are compared with
     libinih-dev
     # tests and checks
-    libgtest-dev clang-tidy
+    libgtest-dev clang-tidy clang-format
     # fuzzing: libFuzzer comes with clang's runtime libraries
     clang libclang-rt-dev
     # real windows under a virtual X server, screenshots, driving the windows as a user

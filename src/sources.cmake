@@ -1,9 +1,10 @@
-# The core's and the application shell's sources, shared with the fuzzing build (tests/fuzz).
+# The core's and the headless application shell's sources, shared with the fuzzing build (tests/fuzz).
 set(PELLAMO_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/platform/text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/platform/text_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/platform/paths_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/platform/clock_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/platform/file_io_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/platform/numbers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/platform/network_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/platform/single_instance_linux.cpp
@@ -24,6 +25,8 @@ set(PELLAMO_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/settings/environment.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings/reg_config.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings/window_positions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/weblink/web_protocol.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/weblink/web_channel.cpp
 )
 set(PELLAMO_APP_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/app/tolvik_app.cpp

@@ -1,23 +1,16 @@
+#include "app/app_ui_adapter.h"
 #include "app/tolvik_app.h"
 #include "platform/paths.h"
-#include "ui/skin/draw_kit.h"
-#include "ui/windows/app_ui.h"
+#include "ui/skin/desktop_process.h"
 
 #include <QApplication>
-#include <cstdlib>
 
 int main(int argc, char** argv)
 {
-    // The windows place themselves, which only X11 allows, and lay out in device pixels.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-    }
-    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
-
+    PrepareDesktopProcess();
     QApplication qtApp(argc, argv);
-    InstallFontSubstitutes();
     // The program lives as long as the main window's run, which hidden windows do not end.
-    qtApp.setQuitOnLastWindowClosed(false);
+    SetUpDesktopApplication(qtApp);
     CAppUi ui;
     CTolvikWGApp app(ui, platform::ModuleFilePath());
     app.InitInstance();

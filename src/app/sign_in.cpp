@@ -1,6 +1,6 @@
 #include "app/sign_in.h"
 
-#include "app/app_ui.h"
+#include "app/app_ui_interface.h"
 #include "app/tolvik_app.h"
 #include "platform/text.h"
 #include "serverlink/server_session.h"

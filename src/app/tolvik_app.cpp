@@ -1,6 +1,6 @@
 #include "app/tolvik_app.h"
 
-#include "app/app_ui.h"
+#include "app/app_ui_interface.h"
 #include "platform/text.h"
 
 #include <cstring>

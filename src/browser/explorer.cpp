@@ -1,6 +1,6 @@
 #include "browser/explorer.h"
 
-#include "ui/windows/message_box.h"
+#include "ui/skin/message_box.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -5,13 +5,13 @@
 // message boxes answered back to the script, a link that targets a new window opening in a new
 // window, and window.external answering "Wibble" for every member whose name begins "xx".
 
-#include "ui/windows/web_host.h"
+#include "browser/web_host.h"
 
 #include <QPointer>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 
 class QWebEngineProfile;
-#include <QWebEngineView>
 
 // Installs the customisation once, before any browser exists; every browser made afterwards uses it.
 void InstallBrowserHost();

@@ -2,8 +2,8 @@
 // window that shows a web page until the widget lets it go or goes away itself.
 
 #include "browser/explorer.h"
-#include "log/file_log.h"
-#include "ui/skin/draw_kit.h"
+#include "browser/web_host.h"
+#include "ui/skin/desktop_process.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -29,10 +29,7 @@ void PrepareEngine()
         flags += extra;
     }
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-    }
-    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    PrepareDesktopProcess();
     // The engine's start-up report is not for the user.
     setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false", 0);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -55,8 +52,7 @@ int main(int argc, char* argv[])
     }
     PrepareEngine();
     QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    InstallFontSubstitutes();
+    SetUpDesktopApplication(app);
     InstallBrowserHost();
 
     CExplorerFactory browsers;

@@ -1,5 +1,6 @@
 #include "feed/http_down.h"
 
+#include "platform/file_io.h"
 #include "platform/numbers.h"
 
 #include <QEventLoop>
@@ -237,20 +238,7 @@ bool CKvHttpDown::WriteBodyToFile(const std::string& path)
     if (fd < 0) {
         return false;
     }
-    std::size_t done = 0;
-    const auto size = static_cast<std::size_t>(ContentLength);
-    bool ok = true;
-    while (done < size) {
-        const ssize_t n = write(fd, body.get() + done, size - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    const bool ok = platform::WriteAll(fd, body.get(), static_cast<std::size_t>(ContentLength));
     return close(fd) == 0 && ok;
 }
 

@@ -1,9 +1,12 @@
 #include "log/file_log.h"
 
+#include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
 #include <cstdarg>
+#include <sys/stat.h>
+#include <unistd.h>
 
 void CKvLog::WriteLine(const char*, int) {}
 
@@ -117,7 +120,19 @@ void CKvFileLog::WriteLine(const char* line, int length)
         }
         stored += line[i];
     }
-    std::fwrite(stored.data(), 1, stored.size(), m_file);
+    // A line is whole or not there: what a failing write left of it is taken back, unless another
+    // writer of the same file (the browser helper) has appended behind it meanwhile.
+    const int fd = fileno(m_file);
+    struct stat before{};
+    const bool measured = fstat(fd, &before) == 0;
+    std::size_t written = 0;
+    if (!platform::WriteAll(fd, stored.data(), stored.size(), &written) && measured && written > 0) {
+        struct stat after{};
+        if (fstat(fd, &after) == 0 && after.st_size == before.st_size + static_cast<off_t>(written)) {
+            const int truncated = ftruncate(fd, before.st_size);
+            static_cast<void>(truncated); // nothing more can be done for this line
+        }
+    }
     CloseFile();
 }
 

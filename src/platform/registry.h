@@ -8,6 +8,16 @@
 
 namespace platform {
 
+// A store file that could not be understood and was set aside, never overwritten: the caller says so
+// in the log.
+struct StoreSetAside
+{
+    std::string Path;
+    std::string Reason;
+    // Where the file now is; empty when it could not be moved, and the store then refuses to write.
+    std::string Aside;
+};
+
 // One value to write.
 struct RegWrite
 {
@@ -39,16 +49,22 @@ public:
     // Several values in one replacement of the file: on disk all together, or none of them.
     bool SetValues(const std::vector<RegWrite>& writes);
 
+    // The damaged store files the calls so far have set aside, oldest first; taking them empties the list.
+    std::vector<StoreSetAside> TakeSetAsides() { return std::move(m_setAsides); }
+
 private:
+    bool Load(RegDocument& doc) const;
+
     bool m_open = false;
     std::string m_fullPath;
+    mutable std::vector<StoreSetAside> m_setAsides;
 };
 
 // The store file and what reads and writes it; exposed for the tools and tests that need the file.
 std::string StoreFilePath();
-// Reads the store. A file that cannot be understood is renamed aside (and logged) and reads as empty;
-// false only when the file exists but cannot be read, or cannot be moved aside.
-bool LoadStore(RegDocument& doc);
+// Reads the store. A file that cannot be understood is renamed aside (told in setAside when given) and
+// reads as empty; false only when the file exists but cannot be read, or cannot be moved aside.
+bool LoadStore(RegDocument& doc, StoreSetAside* setAside = nullptr);
 // Replaces the store file whole: a temporary file in the same folder, flushed, then renamed over it.
 bool WriteStore(const RegDocument& doc);
 

@@ -1,7 +1,7 @@
 #include "platform/registry.h"
 
-#include "log/file_log.h"
 #include "platform/clock.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 
 #include <cerrno>
@@ -49,22 +49,6 @@ bool ReadWholeFile(const std::string& path, std::string& out, bool& missing)
     return true;
 }
 
-bool WriteAll(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Temporary files of a save that was cut off (the process killed between create and rename). Only
 // one copy of the program runs per user, so any such file is nobody's work in progress.
 void RemoveStaleTemporaries(const std::string& dir)
@@ -98,7 +82,7 @@ std::string SetAsideName(const std::string& path)
 
 std::string StoreFilePath() { return StoreDir() + "/" + kFileName; }
 
-bool LoadStore(RegDocument& doc)
+bool LoadStore(RegDocument& doc, StoreSetAside* setAside)
 {
     doc.Keys.clear();
     const std::string path = StoreFilePath();
@@ -112,15 +96,15 @@ bool LoadStore(RegDocument& doc)
         return true;
     }
     // Never overwrite what we cannot read: it may be the user's only copy of something.
-    const std::string aside = SetAsideName(path);
-    if (rename(path.c_str(), aside.c_str()) != 0) {
-        ProcessLog().WriteLog(7, "settings file %s cannot be read (%s) nor moved aside\n", path.c_str(),
-                              reason.c_str());
-        return false;
+    std::string aside = SetAsideName(path);
+    const bool moved = rename(path.c_str(), aside.c_str()) == 0;
+    if (!moved) {
+        aside.clear();
     }
-    ProcessLog().WriteLog(7, "settings file %s cannot be read (%s); kept as %s\n", path.c_str(), reason.c_str(),
-                          aside.c_str());
-    return true;
+    if (setAside != nullptr) {
+        *setAside = StoreSetAside{path, reason, aside};
+    }
+    return moved;
 }
 
 bool WriteStore(const RegDocument& doc)
@@ -135,7 +119,8 @@ bool WriteStore(const RegDocument& doc)
     if (fd < 0) {
         return false;
     }
-    const bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, doc.Serialize()) && fsync(fd) == 0;
+    const std::string serialized = doc.Serialize();
+    const bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, serialized.data(), serialized.size()) && fsync(fd) == 0;
     if (close(fd) != 0 || !written || rename(temp.c_str(), StoreFilePath().c_str()) != 0) {
         unlink(temp.c_str());
         return false;
@@ -149,12 +134,22 @@ bool WriteStore(const RegDocument& doc)
     return true;
 }
 
+bool CKvRegKey::Load(RegDocument& doc) const
+{
+    StoreSetAside setAside;
+    const bool loaded = LoadStore(doc, &setAside);
+    if (!setAside.Path.empty()) {
+        m_setAsides.push_back(std::move(setAside));
+    }
+    return loaded;
+}
+
 bool CKvRegKey::Open(const std::string& path)
 {
     Close();
     RegDocument doc;
     const std::string fullPath = kRoot + path;
-    if (!LoadStore(doc) || doc.FindKey(fullPath) == nullptr) {
+    if (!Load(doc) || doc.FindKey(fullPath) == nullptr) {
         return false;
     }
     m_fullPath = fullPath;
@@ -167,7 +162,7 @@ bool CKvRegKey::Create(const std::string& path)
     Close();
     RegDocument doc;
     const std::string fullPath = kRoot + path;
-    if (!LoadStore(doc)) {
+    if (!Load(doc)) {
         return false;
     }
     if (doc.FindKey(fullPath) == nullptr) {
@@ -193,7 +188,7 @@ bool CKvRegKey::QueryValue(const std::string& name, std::uint32_t* type, void* d
         return false;
     }
     RegDocument doc;
-    if (!LoadStore(doc)) {
+    if (!Load(doc)) {
         return false;
     }
     RegKeyEntry* key = doc.FindKey(m_fullPath);
@@ -223,7 +218,7 @@ bool CKvRegKey::SetValues(const std::vector<RegWrite>& writes)
         return false;
     }
     RegDocument doc;
-    if (!LoadStore(doc)) {
+    if (!Load(doc)) {
         return false;
     }
     RegKeyEntry* key = doc.FindKey(m_fullPath);

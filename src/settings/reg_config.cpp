@@ -1,5 +1,7 @@
 #include "settings/reg_config.h"
 
+#include "log/file_log.h"
+
 #include <cstring>
 
 namespace {
@@ -17,7 +19,22 @@ bool CKvRegConfig::OpenKey(const char* subKey)
         m_keyPath += "\\";
         m_keyPath += subKey;
     }
-    return m_key.Open(m_keyPath) || m_key.Create(m_keyPath);
+    const bool open = m_key.Open(m_keyPath) || m_key.Create(m_keyPath);
+    LogSetAsides();
+    return open;
+}
+
+void CKvRegConfig::LogSetAsides()
+{
+    for (const platform::StoreSetAside& file : m_key.TakeSetAsides()) {
+        if (file.Aside.empty()) {
+            ProcessLog().WriteLog(7, "settings file %s cannot be read (%s) nor moved aside\n", file.Path.c_str(),
+                                  file.Reason.c_str());
+        } else {
+            ProcessLog().WriteLog(7, "settings file %s cannot be read (%s); kept as %s\n", file.Path.c_str(),
+                                  file.Reason.c_str(), file.Aside.c_str());
+        }
+    }
 }
 
 bool CKvRegConfig::Load()
@@ -30,6 +47,7 @@ bool CKvRegConfig::Load()
     ID = ReadText("ID");
     PW = ReadText("PW");
     AlwaysTop = ReadDword("AlwaysTop");
+    LogSetAsides();
     return true;
 }
 
@@ -56,19 +74,25 @@ bool CKvRegConfig::Save()
     const auto text = [](const char* name, const std::string& value) {
         return platform::RegWrite{name, platform::RegSz, std::vector<std::uint8_t>(value.begin(), value.end())};
     };
-    return m_key.SetValues({dword("SaveID", SaveID != 0 ? 1 : 0), dword("SavePW", SavePW != 0 ? 1 : 0),
-                            text("ID", ID), text("PW", PW), dword("AlwaysTop", AlwaysTop != 0 ? 1 : 0)});
+    const bool saved = m_key.SetValues({dword("SaveID", SaveID != 0 ? 1 : 0), dword("SavePW", SavePW != 0 ? 1 : 0),
+                                        text("ID", ID), text("PW", PW), dword("AlwaysTop", AlwaysTop != 0 ? 1 : 0)});
+    LogSetAsides();
+    return saved;
 }
 
 bool CKvRegConfig::ReadBinary(const char* name, std::uint32_t size, void* destination)
 {
     std::uint32_t read = size;
-    return m_key.IsOpen() && m_key.QueryValue(name, nullptr, destination, &read) && read == size;
+    const bool found = m_key.IsOpen() && m_key.QueryValue(name, nullptr, destination, &read) && read == size;
+    LogSetAsides();
+    return found;
 }
 
 bool CKvRegConfig::WriteBinary(const char* name, std::uint32_t size, const void* source)
 {
-    return m_key.IsOpen() && m_key.SetValue(name, platform::RegBinary, source, size);
+    const bool written = m_key.IsOpen() && m_key.SetValue(name, platform::RegBinary, source, size);
+    LogSetAsides();
+    return written;
 }
 
 std::uint32_t CKvRegConfig::ReadDword(const char* name)

@@ -38,6 +38,8 @@ public:
     std::uint32_t AlwaysTop = 0;
 
 private:
+    // The store reader only says when it set a damaged file aside; the log line is ours to write.
+    void LogSetAsides();
     std::uint32_t ReadDword(const char* name);
     std::string ReadText(const char* name);
     bool WriteDword(const char* name, std::uint32_t value);

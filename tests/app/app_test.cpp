@@ -1,4 +1,4 @@
-#include "app/app_ui.h"
+#include "app/app_ui_interface.h"
 #include "app/tolvik_app.h"
 #include "platform/paths.h"
 #include "platform/registry.h"

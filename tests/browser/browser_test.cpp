@@ -6,7 +6,7 @@
 #include "support/event_wait.h"
 #include "support/sim_process.h"
 #include "support/temp_env.h"
-#include "ui/windows/weather_dlg.h"
+#include "browser/docked_page_dlg.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -179,23 +179,3 @@ TEST_F(BrowserHost, LinkToANewWindowOpensOne)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // The engine is set up once for the whole program: point its folders at a private place first.
-    TempEnv env;
-    if (geteuid() == 0) {
-        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
-    }
-    setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-background-networking", 0);
-    if (std::getenv("PELLAMO_TEST_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    InstallBrowserHost();
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    return result;
-}

@@ -1,6 +1,8 @@
 #include "log/file_log.h"
 #include "log/sync.h"
 #include "platform/paths.h"
+#include "support/failing_writer.h"
+#include "support/fake_clock.h"
 #include "support/temp_env.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +13,9 @@
 
 namespace {
 
-platform::LocalTime g_now;
-
-platform::LocalTime FakeNow() { return g_now; }
-
 void SetNow(int year, int month, int day, int hour, int minute, int second)
 {
-    g_now = platform::LocalTime{year, month, day, 0, hour, minute, second, 0};
+    FakeClock::Set(year, month, day, 0, hour, minute, second);
 }
 
 class FileLog : public ::testing::Test
@@ -26,7 +24,7 @@ protected:
     void SetUp() override
     {
         SetNow(2024, 3, 5, 7, 8, 9);
-        log.SetTimeSource(&FakeNow);
+        log.SetTimeSource(FakeClock::Source());
         ASSERT_TRUE(log.SetDirectory(env.Path("logs")));
     }
 
@@ -76,7 +74,7 @@ TEST_F(FileLog, WritesOnlyWhatTheLevelAllows)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         CKvFileLog one(row.threshold);
-        one.SetTimeSource(&FakeNow);
+        one.SetTimeSource(FakeClock::Source());
         one.SetDirectory(env.Path(row.name));
         one.WriteLog(row.level, "x\n");
         EXPECT_EQ(Exists(env.Path(row.name) + "/20240305.log"), row.written);
@@ -119,7 +117,7 @@ TEST_F(FileLog, NamesFilesByDirectoryPrefixAndDate)
         CKvFileLog named;
         ASSERT_TRUE(named.SetDirectory(row.directory));
         ASSERT_TRUE(named.SetPrefix(row.prefix));
-        EXPECT_EQ(named.FileNameFor(g_now), row.file);
+        EXPECT_EQ(named.FileNameFor(FakeClock::Now()), row.file);
     }
     CKvFileLog limits;
     EXPECT_FALSE(limits.SetDirectory(std::string(1025, 'd')));
@@ -127,7 +125,7 @@ TEST_F(FileLog, NamesFilesByDirectoryPrefixAndDate)
     EXPECT_FALSE(limits.SetPrefix("a/b"));
     ASSERT_TRUE(limits.SetDirectory("/" + std::string(1023, 'd')));
     ASSERT_TRUE(limits.SetPrefix(std::string(1024, 'p')));
-    EXPECT_EQ(limits.FileNameFor(g_now), "") << "a name beyond the name buffer is refused";
+    EXPECT_EQ(limits.FileNameFor(FakeClock::Now()), "") << "a name beyond the name buffer is refused";
     EXPECT_FALSE(limits.OpenFile());
 }
 
@@ -151,6 +149,18 @@ TEST_F(FileLog, AFolderThatCannotBeWrittenLosesTheLineOnly)
     ASSERT_TRUE(log.SetDirectory(env.Path("logs/created/on/demand")));
     log.WriteLog(7, "kept\n");
     EXPECT_EQ(ReadFile(env.Path("logs/created/on/demand/20240305.log")), "[7] 03/05 07:08:09 kept\r\n");
+}
+
+TEST_F(FileLog, ALineTheDiskCutsShortIsTakenBack)
+{
+    log.WriteLog(7, "first\n");
+    for (std::size_t budget : {std::size_t{0}, std::size_t{5}, std::size_t{24}}) {
+        SCOPED_TRACE(budget);
+        FailingWriter full(budget);
+        log.WriteLog(7, "the line the disk refuses\n");
+    }
+    log.WriteLog(7, "third\n");
+    EXPECT_EQ(Day("20240305.log"), "[7] 03/05 07:08:09 first\r\n[7] 03/05 07:08:09 third\r\n");
 }
 
 TEST_F(FileLog, LinesFromSeveralThreadsStayWhole)

@@ -1,6 +1,6 @@
-#include "log/file_log.h"
 #include "platform/registry.h"
 #include "platform/paths.h"
+#include "support/failing_writer.h"
 #include "support/temp_env.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +184,21 @@ TEST_F(Store, CreatesAPrivateFileAndReadsBackEveryType)
     EXPECT_EQ(ListDir(ProductConfigDir()), std::vector<std::string>{"settings.reg"});
 }
 
+TEST_F(Store, ASaveTheDiskCutsShortLeavesTheStoreAsItWas)
+{
+    CKvRegKey key;
+    ASSERT_TRUE(key.Create("SOFTWARE\\Tolvik\\Pellamo"));
+    ASSERT_TRUE(key.SetValue("ID", RegSz, "kim", 3));
+    const std::string before = ReadFile(file);
+    for (std::size_t budget : {std::size_t{0}, std::size_t{10}, before.size() + 5}) {
+        SCOPED_TRACE(budget);
+        FailingWriter full(budget);
+        EXPECT_FALSE(key.SetValue("ID", RegSz, "a much longer identifier", 24));
+        EXPECT_EQ(ReadFile(file), before);
+        EXPECT_EQ(ListDir(ProductConfigDir()), std::vector<std::string>{"settings.reg"}) << "no temporary left";
+    }
+}
+
 TEST_F(Store, KeepsADamagedFileAsideAndSaysSo)
 {
     MakeDirs(ProductConfigDir(), 0700);
@@ -198,10 +213,14 @@ TEST_F(Store, KeepsADamagedFileAsideAndSaysSo)
     EXPECT_EQ(names[1].rfind("settings.reg.damaged-", 0), 0u);
     EXPECT_EQ(ReadFile(ProductConfigDir() + "/" + names[1]), garbage);
 
-    const std::vector<std::string> logs = ListDir(ProductStateDir());
-    ASSERT_EQ(logs.size(), 1u);
-    const std::string log = ReadFile(ProductStateDir() + "/" + logs[0]);
-    EXPECT_NE(log.find("cannot be read (line 1: not a registry export); kept as"), std::string::npos) << log;
+    // The layer says what it did; the log line is its caller's.
+    const std::vector<StoreSetAside> told = key.TakeSetAsides();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].Path, file);
+    EXPECT_EQ(told[0].Reason, "line 1: not a registry export");
+    EXPECT_EQ(told[0].Aside, ProductConfigDir() + "/" + names[1]);
+    EXPECT_TRUE(key.TakeSetAsides().empty());
+    EXPECT_FALSE(Exists(ProductStateDir())) << "nothing below the settings writes the log";
 }
 
 TEST_F(Store, KeepsForeignKeysAndTakesOverAWindowsExport)

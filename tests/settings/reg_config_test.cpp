@@ -126,3 +126,20 @@ TEST_F(RegConfig, SavesAndResetsWindowPoints)
     }
     EXPECT_NE(text.find("\"" + Cp("차량") + "\"=hex:2c,"), std::string::npos);
 }
+
+TEST_F(RegConfig, ADamagedStoreIsLoggedWhereItWasKept)
+{
+    platform::MakeDirs(platform::ProductConfigDir(), 0700);
+    WriteFile(platform::StoreFilePath(), "this is not what we wrote\r\n");
+    CKvRegConfig config;
+    ASSERT_TRUE(config.Load());
+
+    const std::vector<std::string> logs = ListDir(platform::ProductStateDir());
+    ASSERT_EQ(logs.size(), 1u);
+    const std::string log = ReadFile(platform::ProductStateDir() + "/" + logs[0]);
+    const std::string expected = "settings file " + platform::StoreFilePath() +
+                                 " cannot be read (line 1: not a registry export); kept as " +
+                                 platform::StoreFilePath() + ".damaged-";
+    EXPECT_NE(log.find(expected), std::string::npos) << log;
+    EXPECT_EQ(log.find("cannot be read", log.find(expected) + expected.size()), std::string::npos) << "logged once";
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_ui.h"
+#include "app/app_ui_interface.h"
 #include "platform/text.h"
 
 #include <deque>

@@ -1,8 +1,8 @@
-#include "app/tolvik_app.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "resource_ids.h"
 #include "settings/reg_config.h"
-#include "support/fake_ui.h"
+#include "support/fake_clock.h"
 #include "support/pixels.h"
 #include "support/temp_env.h"
 #include "ui/windows/main_dlg.h"
@@ -96,8 +96,9 @@ public:
     int pagesMade = 0;
 };
 
-platform::LocalTime TuesdayMorning() { return platform::LocalTime{2024, 3, 5, 2, 9, 7, 30, 0}; }
-platform::LocalTime AMinuteLater() { return platform::LocalTime{2024, 3, 5, 2, 9, 8, 30, 0}; }
+// Tuesday morning, and a minute later.
+void TuesdayMorning() { FakeClock::Set(2024, 3, 5, 2, 9, 7, 30); }
+void AMinuteLater() { FakeClock::Set(2024, 3, 5, 2, 9, 8, 30); }
 
 // The pixels where two pictures differ.
 QRegion Difference(const QImage& a, const QImage& b)
@@ -141,12 +142,13 @@ class MainWindow : public ::testing::Test
 protected:
     MainWindow()
     {
-        app.Environment.RefreshRate = 3600;
-        app.Environment.MainPoint = {100, 100};
-        app.Environment.WeatherPoint = app.Environment.PlantPoint = {NoPosition, NoPosition};
-        app.Session.UserId = "kim";
-        app.Session.Password = "secret";
-        dlg.SetTimeSource(&TuesdayMorning);
+        environment.RefreshRate = 3600;
+        environment.MainPoint = {100, 100};
+        environment.WeatherPoint = environment.PlantPoint = {NoPosition, NoPosition};
+        session.UserId = "kim";
+        session.Password = "secret";
+        TuesdayMorning();
+        dlg.SetTimeSource(FakeClock::Source());
         dlg.Init();
         dlg.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
@@ -154,10 +156,10 @@ protected:
 
 
     TempEnv env;
-    FakeUi ui;
-    CTolvikWGApp app{ui, "/opt/pellamo/pellamo"};
+    EnvironmentSettings environment;
+    SessionIdentity session;
     FakeParts parts;
-    TestMainDlg dlg{app, parts};
+    TestMainDlg dlg{environment, session, parts};
 };
 
 } // namespace
@@ -187,9 +189,6 @@ TEST_F(MainWindow, ComesUpAtItsSizeWithItsButtonsInPlace)
     }
     EXPECT_FALSE(dlg.mask().contains(QPoint(0, 0))) << "the key-grey corner lets clicks through";
     EXPECT_TRUE(dlg.mask().contains(QPoint(129, 69)));
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_FALSE(dlg.FrameBitmaps()[i].IsNull()) << i;
-    }
 }
 
 TEST_F(MainWindow, EachTextStaysInsideItsRectangle)
@@ -218,7 +217,7 @@ TEST_F(MainWindow, EachTextStaysInsideItsRectangle)
         EXPECT_GT(CountColour(figures, volume.area, volume.colour), 10) << volume.area.y();
     }
 
-    dlg.SetTimeSource(&AMinuteLater);
+    AMinuteLater();
     const QImage later = dlg.grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRegion ticked = Difference(figures, later);
     EXPECT_FALSE(ticked.isEmpty());
@@ -261,7 +260,7 @@ TEST_F(MainWindow, PageButtonsCreateHideAndShowOneWindow)
     PostWindowMessage(&dlg, WM_WEBDLG_CLOSED, 1, reinterpret_cast<std::intptr_t>(map));
     QApplication::sendPostedEvents(&dlg);
     EXPECT_EQ(dlg.WebDlgs().GetCount(), 0);
-    EXPECT_EQ(app.Environment.PagePlacements[Map].normalPosition.left, 100);
+    EXPECT_EQ(environment.PagePlacements[Map].normalPosition.left, 100);
     dlg.OnCommand(res::IDC_MAP);
     EXPECT_EQ(parts.pagesMade, 2);
 }
@@ -284,8 +283,8 @@ TEST_F(MainWindow, WeatherAndPlantWindowsOpenBelowTheWidget)
     PostWindowMessage(&dlg, WM_MODELESS_CLOSED, 1, res::IDD_WEATHER);
     QApplication::sendPostedEvents(&dlg);
     EXPECT_EQ(dlg.WeatherDlg(), nullptr);
-    EXPECT_EQ(app.Environment.WeatherPoint.x, 100) << "its point is remembered";
-    EXPECT_EQ(app.Environment.WeatherPoint.y, 238);
+    EXPECT_EQ(environment.WeatherPoint.x, 100) << "its point is remembered";
+    EXPECT_EQ(environment.WeatherPoint.y, 238);
 }
 
 TEST_F(MainWindow, OnlyTheTopBandStartsADragAndChainsGlue)
@@ -327,7 +326,7 @@ TEST(MainWindowRules, AdjacencyTable)
     const Rect a{0, 0, 259, 138};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(CMainDlg::IsAdjacentRect(a, row.b), row.adjacent);
+        EXPECT_EQ(IsAdjacent(a, row.b), row.adjacent);
     }
 }
 
@@ -340,7 +339,7 @@ TEST_F(MainWindow, TheContextMenuFollowsRightsAndSwitches)
     }
     for (int admin : {0, 1}) {
         SCOPED_TRACE(admin);
-        app.Session.IsAdmin = admin;
+        session.IsAdmin = admin;
         QMenu menu;
         dlg.FillContextMenu(menu);
         const QList<QAction*> actions = menu.actions();
@@ -388,10 +387,10 @@ TEST_F(MainWindow, ExitAsksThenRemembersEveryPlace)
     dlg.move(140, 150);
     dlg.OnCommand(res::ID_EXIT);
     EXPECT_EQ(dlg.result(), 1);
-    EXPECT_EQ(app.Environment.MainPoint.x, 140);
+    EXPECT_EQ(environment.MainPoint.x, 140);
     EXPECT_EQ(dlg.WeatherDlg(), nullptr);
     EXPECT_EQ(dlg.WebDlgs().GetCount(), 0);
-    EXPECT_EQ(app.Environment.PagePlacements[Map].length, 44);
+    EXPECT_EQ(environment.PagePlacements[Map].length, 44);
 }
 
 TEST_F(MainWindow, ResetForgetsThePointsButNotThePages)
@@ -400,8 +399,8 @@ TEST_F(MainWindow, ResetForgetsThePointsButNotThePages)
     dlg.OnCommand(res::ID_RESET);
     ASSERT_EQ(dlg.questions.size(), 1u);
     EXPECT_NE(dlg.questions[0].find("\n초기화를 위해"), std::string::npos);
-    EXPECT_EQ(app.Environment.MainPoint.x, NoPosition);
-    EXPECT_EQ(app.Environment.PagePlacements[Map].length, 44);
+    EXPECT_EQ(environment.MainPoint.x, NoPosition);
+    EXPECT_EQ(environment.PagePlacements[Map].length, 44);
     EXPECT_EQ(dlg.result(), 1);
 }
 

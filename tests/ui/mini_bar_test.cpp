@@ -1,6 +1,4 @@
-#include "app/tolvik_app.h"
 #include "resource_ids.h"
-#include "support/fake_ui.h"
 #include "support/pixels.h"
 #include "support/temp_env.h"
 #include "ui/windows/main_dlg.h"
@@ -46,8 +44,8 @@ class MiniBar : public ::testing::Test
 protected:
     MiniBar()
     {
-        app.Environment.MainPoint = {200, 150};
-        app.Environment.RefreshRate = 3600;
+        environment.MainPoint = {200, 150};
+        environment.RefreshRate = 3600;
         parts.main = &dlg;
         dlg.Initialise();
         dlg.show();
@@ -68,10 +66,10 @@ protected:
     }
 
     TempEnv env;
-    FakeUi ui;
-    CTolvikWGApp app{ui, "/opt/pellamo/pellamo"};
+    EnvironmentSettings environment;
+    SessionIdentity session;
     Parts parts;
-    InitMain dlg{app, parts};
+    InitMain dlg{environment, session, parts};
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ui/skin/skin_dialog.h"
 #include "ui/skin/window_ops.h"
+#include "support/message_recorder.h"
 
 #include <QApplication>
 #include <QTest>
@@ -8,20 +9,6 @@
 
 namespace {
 
-class Recorder : public CWGDialog
-{
-public:
-    Recorder() : CWGDialog(102, nullptr) {}
-    std::vector<std::pair<std::intptr_t, std::intptr_t>> closed;
-
-protected:
-    void OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t lParam) override
-    {
-        if (message == WM_MODELESS_CLOSED) {
-            closed.emplace_back(wParam, lParam);
-        }
-    }
-};
 
 class Weather : public CModelessDlg
 {
@@ -100,7 +87,7 @@ TEST(SkinDialog, TheDragBandEndsAtCaptionHeight)
 
 TEST(SkinDialog, EscapeAsksTheOwnerAndEnterDoesNothing)
 {
-    Recorder owner;
+    MessageRecorder owner;
     Weather window;
     const Rect place{10, 20, 270, 104};
     ASSERT_TRUE(window.CreateModeless(&owner, &place));
@@ -108,10 +95,10 @@ TEST(SkinDialog, EscapeAsksTheOwnerAndEnterDoesNothing)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QTest::keyClick(&window, Qt::Key_Return);
     QTest::keyClick(&window, Qt::Key_Escape);
-    EXPECT_TRUE(owner.closed.empty()) << "posted, not sent";
+    EXPECT_TRUE(owner.posted.empty()) << "posted, not sent";
     EXPECT_TRUE(window.isVisible()) << "the window waits for its owner";
     QApplication::sendPostedEvents(&owner);
-    EXPECT_EQ(owner.closed, (std::vector<std::pair<std::intptr_t, std::intptr_t>>{{1, 103}}));
+    EXPECT_EQ(owner.posted, (std::vector<MessageRecorder::Posted>{{WM_MODELESS_CLOSED, 1, 103}}));
     EXPECT_TRUE(window.isVisible());
 }
 

@@ -63,6 +63,24 @@ find_window() { # pid name
     return 1
 }
 
+# A visible window of a name whose owner runs the program of path and is none of the pids given: a copy
+# started through another program (a tracer) is found by what it shows, not by guessing its pid.
+find_window_of_program() { # path name pid-to-skip...
+    local path=$1 name=$2 id owner skip
+    shift 2
+    for _ in $(seq 150); do
+        for id in $(xdotool search --all --onlyvisible --name "$name" 2>/dev/null); do
+            owner=$(xdotool getwindowpid "$id" 2>/dev/null) || continue
+            [ "$(readlink "/proc/$owner/exe" 2>/dev/null)" = "$path" ] || continue
+            skip=0
+            for pid in "$@"; do [ "$owner" = "$pid" ] && skip=1; done
+            [ $skip -eq 0 ] && { echo "$id"; return 0; }
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
 # "x y width height" as the X server has them.
 geometry() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'

@@ -21,8 +21,7 @@ first_window=$(window_of $first) || fail "first copy shows no message"
 # Second copy, traced: it may open Qt's own files, never ours, and never an internet socket.
 printf '[Settings]\r\nServerAddr=127.0.0.1\r\n' > "$work/bin/Pellamo.ini"
 strace -f -qq -e trace=open,openat,stat,newfstatat,access,connect -o "$work/trace" "$work/bin/pellamo" & second=$!; pids+=($second)
-for _ in $(seq 50); do traced=$(pgrep -P $second) && break; sleep 0.1; done
-second_window=$(window_of "$traced") || fail "second copy shows no message"
+second_window=$(find_window_of_program "$work/bin/pellamo" Pellamo $first) || fail "second copy shows no message"
 dismiss "$second_window"
 ends_within $second || fail "second copy did not end after its message"
 grep -E 'Pellamo(_VER)?\.ini|settings\.reg|Tolvik/Pellamo' "$work/trace" && fail "second copy touched the program's files"

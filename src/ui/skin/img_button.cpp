@@ -185,3 +185,35 @@ void CKvImgButton::paintEvent(QPaintEvent*)
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint((width() - m_imageWidth) / 2, (height() - m_imageHeight) / 2), *image);
 }
+
+void CKvButtonSet::Create(QWidget* parent, const ImgButtonSpec* table, std::size_t count,
+                          const std::function<void(int)>& command)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        auto* button = new CKvImgButton(parent);
+        const int id = table[i].ControlId;
+        button->setObjectName(QString::number(id));
+        button->setVisible(table[i].Visible);
+        QObject::connect(button, &QAbstractButton::clicked, parent, [command, id] { command(id); });
+        m_buttons.emplace_back(table[i], button);
+    }
+}
+
+void CKvButtonSet::LoadImages()
+{
+    for (const auto& [spec, button] : m_buttons) {
+        if (button->LoadImages(spec.Bitmap, CKvImgButton::HasHover | CKvImgButton::HasPressed)) {
+            button->setGeometry(spec.X, spec.Y, button->ImageWidth(), button->ImageHeight());
+        }
+    }
+}
+
+CKvImgButton* CKvButtonSet::Button(int controlId) const
+{
+    for (const auto& [spec, button] : m_buttons) {
+        if (spec.ControlId == controlId) {
+            return button;
+        }
+    }
+    return nullptr;
+}

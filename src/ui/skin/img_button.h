@@ -7,6 +7,11 @@
 #include <QAbstractButton>
 #include <QImage>
 
+#include <cstddef>
+#include <functional>
+#include <utility>
+#include <vector>
+
 class CKvImgButton : public QAbstractButton
 {
     Q_OBJECT
@@ -53,4 +58,34 @@ private:
     int m_imageWidth = 0;
     int m_imageHeight = 0;
     QImage m_images[4];
+};
+
+// One row of a window's button table: the command the button gives, its strip, where it sits.
+struct ImgButtonSpec
+{
+    int ControlId;
+    int Bitmap;
+    int X;
+    int Y;
+    bool Visible = true;
+};
+
+// A window's skinned buttons, made from its table in row order. Every click runs the owner's command
+// with the row's id, as a button of a dialog template reports its control id.
+class CKvButtonSet
+{
+public:
+    template <std::size_t N>
+    void Create(QWidget* parent, const ImgButtonSpec (&table)[N], const std::function<void(int)>& command)
+    {
+        Create(parent, table, N, command);
+    }
+    void Create(QWidget* parent, const ImgButtonSpec* table, std::size_t count, const std::function<void(int)>& command);
+    // Cuts each strip (normal, hover and pressed rows) and puts the button at its row's point.
+    void LoadImages();
+    // Null for an id the table does not have.
+    CKvImgButton* Button(int controlId) const;
+
+private:
+    std::vector<std::pair<ImgButtonSpec, CKvImgButton*>> m_buttons;
 };

@@ -39,6 +39,11 @@ void CWGDialog::PaintSkin(QPainter& dc)
     }
 }
 
+bool CWGDialog::InDragBand(const QPoint& clientPoint) const
+{
+    return QRect(0, 0, width(), CaptionHeight).contains(clientPoint);
+}
+
 int CWGDialog::HitTest(const QPoint& clientPoint) const
 {
     if (CaptionHeight > 0 && clientPoint.y() < CaptionHeight) {
@@ -82,33 +87,55 @@ void CWGDialog::paintEvent(QPaintEvent*)
 
 void CWGDialog::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && HitTest(event->position().toPoint()) == HTCAPTION) {
-        m_captionDrag = true;
-        m_dragStart = event->globalPosition().toPoint();
-        m_windowStart = frameGeometry().topLeft();
+    if (event->button() != Qt::LeftButton || !StartsDrag(event->position().toPoint())) {
+        QDialog::mousePressEvent(event);
         return;
     }
-    QDialog::mousePressEvent(event);
+    m_dragStart = m_dragLast = event->globalPosition().toPoint();
+    m_dragging = true;
+    grabMouse();
+    m_dragRect = WindowRect(this);
+    OnDragBegin();
 }
 
 void CWGDialog::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_captionDrag) {
-        // Always from where the drag began, so nothing drifts however many steps it takes.
-        const QPoint offset = event->globalPosition().toPoint() - m_dragStart;
-        MoveTo(m_windowStart.x() + offset.x(), m_windowStart.y() + offset.y());
+    if (!m_dragging) {
+        QDialog::mouseMoveEvent(event);
         return;
     }
-    QDialog::mouseMoveEvent(event);
+    if (QWidget::mouseGrabber() != this) {
+        EndDrag();
+        return;
+    }
+    const QPoint cursor = event->globalPosition().toPoint();
+    if (cursor == m_dragLast) {
+        return;
+    }
+    const int dx = cursor.x() - m_dragStart.x();
+    const int dy = cursor.y() - m_dragStart.y();
+    MoveWindow(m_dragRect.left + dx, m_dragRect.top + dy, m_dragRect.right - m_dragRect.left,
+               m_dragRect.bottom - m_dragRect.top);
+    OnDragMove(dx, dy);
+    m_dragLast = cursor;
 }
 
 void CWGDialog::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_captionDrag && event->button() == Qt::LeftButton) {
-        m_captionDrag = false;
+    if (m_dragging) {
+        EndDrag();
         return;
     }
     QDialog::mouseReleaseEvent(event);
+}
+
+void CWGDialog::EndDrag()
+{
+    m_dragging = false;
+    OnDragEnd();
+    if (QWidget::mouseGrabber() == this) {
+        releaseMouse();
+    }
 }
 
 void CWGDialog::keyPressEvent(QKeyEvent* event)

@@ -5,6 +5,11 @@
 // window adjust the proposed position (OnWindowPosChanging), moves it, and tells it where it now is
 // (OnWindowPosChanged). A move to where the window already is does nothing, so a dock that moves the
 // window from inside OnWindowPosChanged ends there.
+//
+// Dragging is the window's own: a left press where StartsDrag answers takes the mouse, and every
+// step moves the window to where it was when the drag began plus the cursor's whole offset, never
+// by adding up small steps, so the windows glued to it (OnDragBegin, OnDragMove) keep their exact
+// offsets. Losing the mouse to another window ends the drag.
 
 #include "ui/skin/draw_kit.h"
 #include "ui/skin/window_ops.h"
@@ -43,8 +48,11 @@ public:
 
     // Paints the skin; the default copies Background to the origin.
     virtual void PaintSkin(QPainter& dc);
-    // HTCAPTION inside the drag band (client y < CaptionHeight), else HTCLIENT.
+    // HTCAPTION inside the drag band, else HTCLIENT.
     virtual int HitTest(const QPoint& clientPoint) const;
+    // The band along the top of the client area, CaptionHeight high.
+    bool InDragBand(const QPoint& clientPoint) const;
+    bool Dragging() const { return m_dragging; }
 
     // SetWindowPos / MoveWindow: position and size through the hooks.
     void MoveWindow(int x, int y, int cx, int cy);
@@ -63,6 +71,13 @@ protected:
     virtual void OnWindowPosChanged(const WindowPos&) {}
     // A posted window message (WM_MODELESS_CLOSED and the like).
     virtual void OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t lParam);
+    // Whether a left press at clientPoint starts a drag: by default where HitTest answers HTCAPTION.
+    virtual bool StartsDrag(const QPoint& clientPoint) const { return HitTest(clientPoint) == HTCAPTION; }
+    // A drag began; the window notes the windows that move with it and where they are.
+    virtual void OnDragBegin() {}
+    // The window has moved by (dx, dy) from where the drag began.
+    virtual void OnDragMove(int /*dx*/, int /*dy*/) {}
+    virtual void OnDragEnd() {}
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -74,11 +89,14 @@ protected:
     void reject() override { OnCancel(); }
 
 private:
+    void EndDrag();
+
     int m_templateId;
     QEventLoop* m_modalLoop = nullptr;
-    bool m_captionDrag = false;
+    bool m_dragging = false;
     QPoint m_dragStart;
-    QPoint m_windowStart;
+    QPoint m_dragLast;
+    Rect m_dragRect;
 };
 
 // A window that lives beside the main window. It never destroys itself: closing it asks its owner

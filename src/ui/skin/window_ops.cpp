@@ -2,8 +2,10 @@
 
 #include <QBitmap>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QRegion>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -22,6 +24,20 @@ Rect WindowRect(const QWidget* window)
     return Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
 }
 
+QRect PrimaryScreenArea()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry() : QRect(0, 0, PageDefaultWidth, PageDefaultHeight);
+}
+
+Rect DefaultPageRect()
+{
+    const QRect area = PrimaryScreenArea();
+    const int x = area.left() + (area.width() - PageDefaultWidth) / 2;
+    const int y = area.top() + (area.height() - PageDefaultHeight) / 2;
+    return {x, y, x + PageDefaultWidth, y + PageDefaultHeight};
+}
+
 void ApplyToolWindowStyle(QWidget* window)
 {
     const bool visible = window->isVisible();
@@ -31,18 +47,20 @@ void ApplyToolWindowStyle(QWidget* window)
     }
 }
 
-void ApplyRoundedRegion(QWidget* window)
+QRegion RoundedRegion(const QRect& area, int corner)
 {
-    QBitmap shape(window->size());
+    QBitmap shape(area.right() + 1, area.bottom() + 1);
     shape.fill(Qt::color0);
     QPainter p(&shape);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::color1);
-    p.drawRoundedRect(QRect(QPoint(0, 0), window->size()), 4.5, 4.5);
+    p.drawRoundedRect(area, corner / 2.0, corner / 2.0);
     p.end();
-    window->setMask(shape);
+    return QRegion(shape);
 }
+
+void ApplyRoundedRegion(QWidget* window) { window->setMask(RoundedRegion(QRect(QPoint(0, 0), window->size()), 9)); }
 
 QImage ColourKeyMaskSource(const QImage& rendered)
 {
@@ -63,17 +81,17 @@ namespace {
 
 bool Within(int value, int low, int high) { return low <= value && value <= high; }
 
-} // namespace
-
-bool SnapAfterMove(WindowPos& pos, const Rect& t)
+// Both docking rules: an edge of the moving window within the target's span counts; with
+// containedSpans, so does a target that lies within the moving window's span.
+bool Snap(WindowPos& pos, const Rect& t, bool containedSpans)
 {
     const int x = pos.x;
     const int y = pos.y;
     const int right = x + pos.cx;
     const int bottom = y + pos.cy;
     bool docked = false;
-    const bool horizontal =
-        Within(x, t.left, t.right) || Within(right, t.left, t.right) || Within(t.left, x, right) || Within(t.right, x, right);
+    const bool horizontal = Within(x, t.left, t.right) || Within(right, t.left, t.right) ||
+                            (containedSpans && (Within(t.left, x, right) || Within(t.right, x, right)));
     if (horizontal) {
         if (std::abs(y - t.bottom) <= SnapDistance) {
             pos.y = t.bottom;
@@ -83,8 +101,8 @@ bool SnapAfterMove(WindowPos& pos, const Rect& t)
             docked = true;
         }
     }
-    const bool vertical = Within(y, t.top, t.bottom) || Within(bottom, t.top, t.bottom) || Within(t.top, y, bottom) ||
-                          Within(t.bottom, y, bottom);
+    const bool vertical = Within(y, t.top, t.bottom) || Within(bottom, t.top, t.bottom) ||
+                          (containedSpans && (Within(t.top, y, bottom) || Within(t.bottom, y, bottom)));
     if (vertical) {
         if (std::abs(right - t.left) <= SnapDistance) {
             pos.x = t.left - pos.cx;
@@ -97,34 +115,11 @@ bool SnapAfterMove(WindowPos& pos, const Rect& t)
     return docked;
 }
 
-bool SnapWhileMoving(WindowPos& pos, const Rect& t)
-{
-    const int x = pos.x;
-    const int y = pos.y;
-    const int right = x + pos.cx;
-    const int bottom = y + pos.cy;
-    bool docked = false;
-    if (Within(x, t.left, t.right) || Within(right, t.left, t.right)) {
-        if (std::abs(y - t.bottom) <= SnapDistance) {
-            pos.y = t.bottom;
-            docked = true;
-        } else if (std::abs(bottom - t.top) <= SnapDistance) {
-            pos.y = t.top - pos.cy;
-            docked = true;
-        }
-    }
-    if (!(Within(y, t.top, t.bottom) || Within(bottom, t.top, t.bottom))) {
-        return docked;
-    }
-    if (std::abs(right - t.left) <= SnapDistance) {
-        pos.x = t.left - pos.cx;
-    } else if (std::abs(x - t.right) <= SnapDistance) {
-        pos.x = t.right;
-    } else {
-        return docked;
-    }
-    return true;
-}
+} // namespace
+
+bool SnapAfterMove(WindowPos& pos, const Rect& target) { return Snap(pos, target, true); }
+
+bool SnapWhileMoving(WindowPos& pos, const Rect& target) { return Snap(pos, target, false); }
 
 bool IsAdjacent(const Rect& a, const Rect& b)
 {

@@ -7,6 +7,8 @@
 
 #include <QEvent>
 #include <QImage>
+#include <QRect>
+#include <QRegion>
 
 #include <cstdint>
 
@@ -50,8 +52,17 @@ constexpr int SnapDistance = 9;
 // A window's rectangle in screen pixels, right and bottom exclusive.
 Rect WindowRect(const QWidget* window);
 
+// The primary screen's area; 1024 x 768 at the origin when there is no screen at all.
+QRect PrimaryScreenArea();
+// Where a page window without a remembered place opens: 1024 x 768, centred on the primary screen.
+constexpr int PageDefaultWidth = 1024;
+constexpr int PageDefaultHeight = 768;
+Rect DefaultPageRect();
+
 // No taskbar entry. Takes effect the next time the window is shown.
 void ApplyToolWindowStyle(QWidget* window);
+// The pixels of a rectangle with rounded corners (corner x corner ellipses), as a window shape.
+QRegion RoundedRegion(const QRect& area, int corner);
 // Clips the window to its client rectangle with 9 x 9 corner ellipses.
 void ApplyRoundedRegion(QWidget* window);
 // The window's shape becomes every pixel of rendered that is not exactly RGB(128, 128, 128): those are

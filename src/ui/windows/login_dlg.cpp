@@ -2,7 +2,7 @@
 
 #include "platform/text.h"
 #include "resource_ids.h"
-#include "ui/windows/message_box.h"
+#include "ui/skin/message_box.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,90 +1,43 @@
 #include "ui/windows/main_dlg.h"
 
-#include "app/tolvik_app.h"
 #include "platform/text.h"
 #include "resource_ids.h"
 #include "settings/reg_config.h"
 #include "settings/window_positions.h"
-#include "ui/windows/message_box.h"
-#include "ui/windows/web_dlg.h"
+#include "ui/skin/message_box.h"
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QScreen>
 
 #include <cstdio>
-#include <cstdlib>
 
 const char* const MainWindowText = "내부용 위젯";
-const char* const MiniBarWindowText = "외부용 위젯";
 
 namespace {
 
-struct ButtonSpec
-{
-    int ControlId;
-    int Bitmap;
-    int X;
-    int Y;
-    bool Visible;
-};
-
 // In member order; the weather button is skinned and placed but never shown.
-const ButtonSpec kButtons[8] = {
+const ImgButtonSpec kButtons[] = {
     {res::IDC_WEATHER, res::MainWeatherButton, 167, 4, false},  {res::IDC_OFFICE, res::MainOfficeButton, 199, 4, true},
     {res::IDC_CLOSE, res::MainCloseButton, 239, 4, true},       {res::IDC_MAP, res::MainMapButton, 127, 94, true},
     {res::IDC_SITE, res::MainSiteButton, 152, 94, true},        {res::IDC_VEHICLE, res::MainVehicleButton, 177, 94, true},
     {res::IDC_SHIPMENT, res::MainShipmentButton, 203, 94, true}, {res::IDC_SMS, res::MainSmsButton, 230, 94, true},
 };
 
-// The page windows' frame, in member order: top-left, top, top-right, right, bottom-right, bottom,
-// bottom-left, left.
 const char* const kWeekdays[7] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
-
-int PageForCommand(int id)
-{
-    switch (id) {
-    case res::IDC_MAP:
-        return Map;
-    case res::IDC_SITE:
-        return Site;
-    case res::IDC_VEHICLE:
-        return Vehicle;
-    case res::IDC_SHIPMENT:
-        return Shipment;
-    case res::IDC_SMS:
-        return Sms;
-    case res::ID_MANAGEMENT:
-        return Management;
-    case res::ID_MILEAGE:
-        return Mileage;
-    default:
-        return -1;
-    }
-}
-
-Rect Offset(const Rect& r, int dx, int dy) { return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
 } // namespace
 
-CMainDlg::CMainDlg(CTolvikWGApp& app, IMainWindowParts& parts)
-    : CWGDialog(res::IDD_MAIN, nullptr), m_app(app), m_parts(parts), m_feed([&app](std::string& url) {
-          return BuildServiceUrl(app.Environment, app.Session, Main, url);
-      })
+CMainDlg::CMainDlg(EnvironmentSettings& environment, const SessionIdentity& session, IMainWindowParts& parts)
+    : CWGDialog(res::IDD_MAIN, nullptr), m_environment(environment), m_session(session), m_parts(parts),
+      m_feed([&environment, &session](std::string& url) { return BuildServiceUrl(environment, session, Main, url); })
 {
     // A window of its own with a taskbar entry, not a dialog of another window.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     CaptionHeight = 23;
-    m_appIcon = QIcon(QStringLiteral(":/skin/171.png"));
-    for (int i = 0; i < 8; ++i) {
-        m_buttons[i] = new CKvImgButton(this);
-        m_buttons[i]->setObjectName(QString::number(kButtons[i].ControlId));
-        m_buttons[i]->setVisible(kButtons[i].Visible);
-        const int id = kButtons[i].ControlId;
-        connect(m_buttons[i], &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
-    }
+    m_buttons.Create(this, kButtons, [this](int id) { OnCommand(id); });
     connect(&m_feed, &CStatusFeed::ClockTick, this, [this] {
         update(QRect(QPoint(ClockRectLeft, ClockRectTop), QPoint(ClockRectRight - 1, ClockRectBottom - 1)));
     });
@@ -104,21 +57,13 @@ CMainDlg::~CMainDlg()
     }
 }
 
-CKvImgButton* CMainDlg::Button(int controlId) const
-{
-    for (int i = 0; i < 8; ++i) {
-        if (kButtons[i].ControlId == controlId) {
-            return m_buttons[i];
-        }
-    }
-    return nullptr;
-}
+CKvImgButton* CMainDlg::Button(int controlId) const { return m_buttons.Button(controlId); }
 
 bool CMainDlg::OnInitDialog()
 {
     setWindowTitle(QString::fromUtf8(MainWindowText));
     Background.LoadBitmap(res::MainBackground);
-    const Point& remembered = m_app.Environment.MainPoint;
+    const Point& remembered = m_environment.MainPoint;
     if (remembered.x != NoPosition) {
         move(remembered.x, remembered.y);
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -132,16 +77,8 @@ bool CMainDlg::OnInitDialog()
     if (ITrayIcon* tray = m_parts.TrayIcon(); tray != nullptr && tray->AddIcon(this)) {
         tray->SetIcon(res::TrayIcon);
     }
-    for (int i = 0; i < 8; ++i) {
-        m_frameBitmaps[i].LoadBitmap(FramePieceIds[i]);
-    }
-    setWindowIcon(m_appIcon);
-    for (int i = 0; i < 8; ++i) {
-        if (m_buttons[i]->LoadImages(kButtons[i].Bitmap, CKvImgButton::HasHover | CKvImgButton::HasPressed)) {
-            m_buttons[i]->setGeometry(kButtons[i].X, kButtons[i].Y, m_buttons[i]->ImageWidth(),
-                                      m_buttons[i]->ImageHeight());
-        }
-    }
+    setWindowIcon(QIcon(QStringLiteral(":/skin/%1.png").arg(res::AppIcon)));
+    m_buttons.LoadImages();
     CKvRegConfig store;
     store.Load();
     if (store.AlwaysTop != 0) {
@@ -149,7 +86,7 @@ bool CMainDlg::OnInitDialog()
     }
     // The first poll now, so that the figures come as soon as the feed answers; then the clock and
     // the refresh period.
-    m_feed.Start(m_app.Environment.RefreshRate);
+    m_feed.Start(m_environment.RefreshRate);
     return true;
 }
 
@@ -171,15 +108,11 @@ void CMainDlg::SetAlwaysOnTop(bool on)
     }
 }
 
-void CMainDlg::PollStatusFeed() { m_feed.Poll(); }
-
 void CMainDlg::PaintSkin(QPainter& dc)
 {
     CKvMemDC off(&dc, rect());
     QPainter& p = off.Painter();
-    if (!Background.IsNull()) {
-        DrawBitmap(p, Background, Background.Width(), Background.Height());
-    }
+    CWGDialog::PaintSkin(p);
     const platform::LocalTime now = m_now();
     char date[64];
     std::snprintf(date, sizeof date, "%04d.%02d.%02d  %s", now.Year, now.Month, now.Day,
@@ -235,6 +168,28 @@ void CMainDlg::PaintSkin(QPainter& dc)
     }
 }
 
+int PageForCommand(int commandId)
+{
+    switch (commandId) {
+    case res::IDC_MAP:
+        return Map;
+    case res::IDC_SITE:
+        return Site;
+    case res::IDC_VEHICLE:
+        return Vehicle;
+    case res::IDC_SHIPMENT:
+        return Shipment;
+    case res::IDC_SMS:
+        return Sms;
+    case res::ID_MANAGEMENT:
+        return Management;
+    case res::ID_MILEAGE:
+        return Mileage;
+    default:
+        return -1;
+    }
+}
+
 void CMainDlg::OnCommand(int id)
 {
     switch (id) {
@@ -279,7 +234,7 @@ void CMainDlg::FillContextMenu(QMenu& menu)
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         return action;
     };
-    add("시스템관리", res::ID_MANAGEMENT)->setEnabled(m_app.Session.IsAdmin != 0);
+    add("시스템관리", res::ID_MANAGEMENT)->setEnabled(m_session.IsAdmin != 0);
     add("마일리지", res::ID_MILEAGE);
     menu.addSeparator();
     QAction* autoLogin = add("자동로그인", res::ID_AUTOLOGIN);
@@ -289,22 +244,6 @@ void CMainDlg::FillContextMenu(QMenu& menu)
     alwaysTop->setCheckable(true);
     alwaysTop->setChecked(store.AlwaysTop != 0);
     add("종료", res::ID_EXIT);
-}
-
-void CMainDlg::paintEvent(QPaintEvent* event)
-{
-    CWGDialog::paintEvent(event);
-    // For the start-up benchmark: the monotonic time of the widget's first paint, when asked for.
-    static bool reported = false;
-    if (!reported) {
-        reported = true;
-        if (const char* path = std::getenv("PELLAMO_FIRST_PAINT_FILE"); path != nullptr && *path != '\0') {
-            if (std::FILE* file = std::fopen(path, "we")) {
-                std::fprintf(file, "%llu\n", static_cast<unsigned long long>(platform::GetTickCount64()));
-                std::fclose(file);
-            }
-        }
-    }
 }
 
 void CMainDlg::contextMenuEvent(QContextMenuEvent* event)
@@ -339,64 +278,48 @@ void CMainDlg::TogglePage(int index)
 
 void CMainDlg::OpenWeather()
 {
-    if (m_weatherDlg != nullptr) {
-        return;
-    }
-    m_weatherDlg = m_parts.NewWeatherDlg();
-    if (m_weatherDlg == nullptr) {
-        return;
-    }
-    Point at = m_app.Environment.WeatherPoint;
-    if (at.x == NoPosition) {
-        const Rect anchor = m_factoryDlg != nullptr ? m_factoryDlg->GetWindowRect() : WindowRect(this);
-        at = {anchor.left, anchor.bottom};
-    }
-    const Rect own = WindowRect(this);
-    const Rect place{at.x, at.y, at.x + (own.right - own.left) + 1, at.y + 84};
-    m_weatherDlg->CreateModeless(this, &place);
+    OpenDocked(m_weatherDlg, &IMainWindowParts::NewWeatherDlg, m_environment.WeatherPoint, m_factoryDlg.get(), 84);
 }
 
-void CMainDlg::CloseWeather()
-{
-    if (m_weatherDlg == nullptr) {
-        return;
-    }
-    if (m_weatherDlg->HasWindow()) {
-        SaveWindowPoint(m_app.Environment, Weather, m_weatherDlg->GetWindowRect());
-        m_weatherDlg->Destroy();
-    }
-    m_weatherDlg.reset();
-}
+void CMainDlg::CloseWeather() { CloseDocked(m_weatherDlg, Weather); }
 
 void CMainDlg::OpenFactory()
 {
-    if (m_factoryDlg != nullptr) {
+    OpenDocked(m_factoryDlg, &IMainWindowParts::NewFactoryDlg, m_environment.PlantPoint, m_weatherDlg.get(), 303);
+}
+
+void CMainDlg::CloseFactory() { CloseDocked(m_factoryDlg, Office); }
+
+void CMainDlg::OpenDocked(std::unique_ptr<IOwnedWindow>& window, MakeDocked make, const Point& remembered,
+                          const IOwnedWindow* other, int height)
+{
+    if (window != nullptr) {
         return;
     }
-    m_factoryDlg = m_parts.NewFactoryDlg();
-    if (m_factoryDlg == nullptr) {
+    window = (m_parts.*make)();
+    if (window == nullptr) {
         return;
     }
-    Point at = m_app.Environment.PlantPoint;
+    Point at = remembered;
     if (at.x == NoPosition) {
-        const Rect anchor = m_weatherDlg != nullptr ? m_weatherDlg->GetWindowRect() : WindowRect(this);
+        const Rect anchor = other != nullptr ? other->GetWindowRect() : WindowRect(this);
         at = {anchor.left, anchor.bottom};
     }
     const Rect own = WindowRect(this);
-    const Rect place{at.x, at.y, at.x + (own.right - own.left) + 1, at.y + 303};
-    m_factoryDlg->CreateModeless(this, &place);
+    const Rect place{at.x, at.y, at.x + (own.right - own.left) + 1, at.y + height};
+    window->CreateModeless(this, &place);
 }
 
-void CMainDlg::CloseFactory()
+void CMainDlg::CloseDocked(std::unique_ptr<IOwnedWindow>& window, int index)
 {
-    if (m_factoryDlg == nullptr) {
+    if (window == nullptr) {
         return;
     }
-    if (m_factoryDlg->HasWindow()) {
-        SaveWindowPoint(m_app.Environment, Office, m_factoryDlg->GetWindowRect());
-        m_factoryDlg->Destroy();
+    if (window->HasWindow()) {
+        SaveWindowPoint(m_environment, index, window->GetWindowRect());
+        window->Destroy();
     }
-    m_factoryDlg.reset();
+    window.reset();
 }
 
 void CMainDlg::ShowMiniBar()
@@ -448,7 +371,7 @@ void CMainDlg::CloseAllPages()
 {
     for (IWebWindow* page : m_webDlgs) {
         if (page->HasWindow()) {
-            SavePagePlacement(m_app.Environment, page->PageIndex(), page->GetPlacement());
+            SavePagePlacement(m_environment, page->PageIndex(), page->GetPlacement());
             page->Destroy();
         }
     }
@@ -474,7 +397,7 @@ void CMainDlg::OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t 
             if (reinterpret_cast<std::intptr_t>(page) != lParam) {
                 continue;
             }
-            SavePagePlacement(m_app.Environment, page->PageIndex(), page->GetPlacement());
+            SavePagePlacement(m_environment, page->PageIndex(), page->GetPlacement());
             m_webDlgs.Remove(page);
             if (page->HasWindow()) {
                 page->Destroy();
@@ -505,7 +428,7 @@ void CMainDlg::Exit()
     if (!Ask(platform::Utf8ToCp949("프로그램을 종료 하시겠습니까?"))) {
         return;
     }
-    SaveWindowPoint(m_app.Environment, Main, WindowRect(this));
+    SaveWindowPoint(m_environment, Main, WindowRect(this));
     CloseWeather();
     CloseFactory();
     CloseAllPages();
@@ -521,7 +444,7 @@ void CMainDlg::ResetPositions()
     CloseWeather();
     CloseFactory();
     CloseAllPages();
-    ResetWindowPoints(m_app.Environment);
+    ResetWindowPoints(m_environment);
     EndDialog(IDOK);
 }
 
@@ -546,27 +469,16 @@ void CMainDlg::ToggleAutoLogin()
         }
     } else {
         store.SavePW = 1;
-        store.ID = m_app.Session.UserId;
-        store.PW = m_app.Session.Password;
+        store.ID = m_session.UserId;
+        store.PW = m_session.Password;
     }
     store.Save();
 }
 
-bool CMainDlg::IsAdjacentRect(const Rect& a, const Rect& b) { return IsAdjacent(a, b); }
-
-void CMainDlg::mousePressEvent(QMouseEvent* event)
+void CMainDlg::OnDragBegin()
 {
-    CWGDialog::mousePressEvent(event);
-    const QPoint p = event->position().toPoint();
-    if (event->button() != Qt::LeftButton || !QRect(0, 0, width(), CaptionHeight).contains(p)) {
-        return;
-    }
-    m_dragStart = m_dragLast = event->globalPosition().toPoint();
-    m_dragging = true;
-    grabMouse();
     m_glueWeather = m_glueFactory = false;
-    m_dragRect = WindowRect(this);
-    const Rect main = m_dragRect;
+    const Rect main = WindowRect(this);
     const bool weather = m_weatherDlg != nullptr;
     const bool factory = m_factoryDlg != nullptr;
     const Rect w = weather ? m_weatherDlg->GetWindowRect() : Rect{};
@@ -591,50 +503,17 @@ void CMainDlg::mousePressEvent(QMouseEvent* event)
     }
 }
 
-void CMainDlg::EndDrag()
+void CMainDlg::OnDragMove(int dx, int dy)
 {
-    m_glueWeather = m_glueFactory = m_dragging = false;
-    if (QWidget::mouseGrabber() == this) {
-        releaseMouse();
-    }
-}
-
-void CMainDlg::mouseMoveEvent(QMouseEvent* event)
-{
-    CWGDialog::mouseMoveEvent(event);
-    if (!m_dragging) {
-        return;
-    }
-    if (QWidget::mouseGrabber() != this) {
-        EndDrag();
-        return;
-    }
-    const QPoint cursor = event->globalPosition().toPoint();
-    if (cursor == m_dragLast) {
-        return;
-    }
-    const int dx = cursor.x() - m_dragStart.x();
-    const int dy = cursor.y() - m_dragStart.y();
-    MoveWindow(m_dragRect.left + dx, m_dragRect.top + dy, m_dragRect.right - m_dragRect.left,
-               m_dragRect.bottom - m_dragRect.top);
     if (m_weatherDlg != nullptr && m_glueWeather) {
-        const Rect to = Offset(m_dragRectWeather, dx, dy);
-        m_weatherDlg->MoveTo(to.left, to.top);
+        m_weatherDlg->MoveTo(m_dragRectWeather.left + dx, m_dragRectWeather.top + dy);
     }
     if (m_factoryDlg != nullptr && m_glueFactory) {
-        const Rect to = Offset(m_dragRectFactory, dx, dy);
-        m_factoryDlg->MoveTo(to.left, to.top);
+        m_factoryDlg->MoveTo(m_dragRectFactory.left + dx, m_dragRectFactory.top + dy);
     }
-    m_dragLast = cursor;
 }
 
-void CMainDlg::mouseReleaseEvent(QMouseEvent* event)
-{
-    CWGDialog::mouseReleaseEvent(event);
-    if (m_dragging) {
-        EndDrag();
-    }
-}
+void CMainDlg::OnDragEnd() { m_glueWeather = m_glueFactory = false; }
 
 void CMainDlg::OnWindowPosChanged(const WindowPos& pos)
 {

@@ -6,34 +6,36 @@
 
 #include "feed/status_feed.h"
 #include "platform/clock.h"
+#include "settings/environment.h"
+#include "settings/session_identity.h"
 #include "ui/skin/img_button.h"
 #include "ui/skin/skin_dialog.h"
 #include "ui/windows/main_parts.h"
 
-#include <QIcon>
-
 #include <memory>
 #include <string>
 
-class CTolvikWGApp;
 class QMenu;
 
-class CMainDlg : public CWGDialog
+class CMainDlg : public CWGDialog, public IMiniBarOwner
 {
     Q_OBJECT
 public:
     static constexpr int ClockRectLeft = 122, ClockRectTop = 27, ClockRectRight = 243, ClockRectBottom = 85;
     static constexpr long TrayDoubleClick = 0x203; // WM_LBUTTONDBLCLK from the icon
 
-    CMainDlg(CTolvikWGApp& app, IMainWindowParts& parts);
+    // environment: the run's settings, whose remembered points the window keeps up to date; session:
+    // the signed-in user, for the page addresses, the menu's rights and the automatic sign-in switch.
+    CMainDlg(EnvironmentSettings& environment, const SessionIdentity& session, IMainWindowParts& parts);
     ~CMainDlg() override;
 
     void PaintSkin(QPainter& dc) override;
+    // No caption of its own: the window moves itself from its band (see StartsDrag).
     int HitTest(const QPoint&) const override { return HTCLIENT; }
     void OnCommand(int id);
 
     // What the page buttons and the mini bar call.
-    void TogglePage(int index);
+    void TogglePage(int index) override;
     void OpenWeather();
     void CloseWeather();
     void OpenFactory();
@@ -41,24 +43,19 @@ public:
     void ShowMiniBar();
     void CloseMiniBar(bool showMain);
     void CloseAllPages();
-    void PollStatusFeed();
 
     // Fills a context menu (161) by the current switches and rights.
-    void FillContextMenu(QMenu& menu);
-    static bool IsAdjacentRect(const Rect& a, const Rect& b);
+    void FillContextMenu(QMenu& menu) override;
 
-    const StatusRecord& Status() const { return m_feed.Record(); }
+    const StatusRecord& Status() const override { return m_feed.Record(); }
     CStatusFeed& Feed() { return m_feed; }
-    const CKvBitmap* FrameBitmaps() const { return m_frameBitmaps; }
-    IOwnedWindow* WeatherDlg() const { return m_weatherDlg.get(); }
+    IOwnedWindow* WeatherDlg() const override { return m_weatherDlg.get(); }
     IOwnedWindow* FactoryDlg() const { return m_factoryDlg.get(); }
     IMiniBar* MiniBar() const { return m_miniBar.get(); }
     const CWebDlgList& WebDlgs() const { return m_webDlgs; }
     CKvImgButton* Button(int controlId) const;
-    bool GlueWeather() const { return m_glueWeather; }
+    bool GlueWeather() const override { return m_glueWeather; }
     bool GlueFactory() const { return m_glueFactory; }
-    bool Dragging() const { return m_dragging; }
-    const QIcon& AppIcon() const { return m_appIcon; }
 
     // The clock the widget shows; tests set their own.
     void SetTimeSource(platform::LocalTimeSource source) { m_now = source; }
@@ -73,43 +70,43 @@ protected:
     virtual bool Ask(const std::string& question);
 
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool StartsDrag(const QPoint& clientPoint) const override { return InDragBand(clientPoint); }
+    void OnDragBegin() override;
+    void OnDragMove(int dx, int dy) override;
+    void OnDragEnd() override;
 
 private:
+    using MakeDocked = std::unique_ptr<IOwnedWindow> (IMainWindowParts::*)();
+    // The weather and plant windows open the same way: at their remembered point, else right below
+    // the other one when it is open, else below the widget; as wide as the widget plus one.
+    void OpenDocked(std::unique_ptr<IOwnedWindow>& window, MakeDocked make, const Point& remembered,
+                    const IOwnedWindow* other, int height);
+    // Remembers the window's point under the index's name and lets it go.
+    void CloseDocked(std::unique_ptr<IOwnedWindow>& window, int index);
     void ApplyWindowShape();
     void SetAlwaysOnTop(bool on);
     void ToggleAutoLogin();
     void ToggleAlwaysOnTop();
     void Exit();
     void ResetPositions();
-    void EndDrag();
     void Teardown();
 
-    CTolvikWGApp& m_app;
+    EnvironmentSettings& m_environment;
+    const SessionIdentity& m_session;
     IMainWindowParts& m_parts;
     std::unique_ptr<IOwnedWindow> m_weatherDlg;
     std::unique_ptr<IOwnedWindow> m_factoryDlg;
     CWebDlgList m_webDlgs;
     CStatusFeed m_feed;
-    QPoint m_dragStart;
-    QPoint m_dragLast;
-    bool m_dragging = false;
     bool m_glueWeather = false;
     bool m_glueFactory = false;
-    Rect m_dragRect;
     Rect m_dragRectWeather;
     Rect m_dragRectFactory;
     std::unique_ptr<IMiniBar> m_miniBar;
-    CKvBitmap m_frameBitmaps[8];
-    QIcon m_appIcon;
-    CKvImgButton* m_buttons[8] = {};
+    CKvButtonSet m_buttons;
     platform::LocalTimeSource m_now = &platform::GetLocalTime;
     bool m_tornDown = false;
 };
 
-// The widget's window text, and the mini bar's.
+// The widget's window text.
 extern const char* const MainWindowText;
-extern const char* const MiniBarWindowText;

@@ -5,12 +5,17 @@
 // own modules (the page windows live in the browser helper process and are seen here through
 // proxies); IMainWindowParts makes them.
 
+#include "feed/status_feed.h"
 #include "platform/typed_ptr_list.h"
 #include "settings/geometry.h"
 
 #include <memory>
 
+class QMenu;
 class QWidget;
+
+// The page a page button or menu command opens (a ServiceUrlIndex), or -1 for any other command.
+int PageForCommand(int commandId);
 
 class IOwnedWindow
 {
@@ -51,6 +56,21 @@ public:
     {
         return rect != nullptr && CreateAt(owner, rect->left, rect->top);
     }
+};
+
+// What the mini bar needs of the window it stands in for: the figures, the page buttons, the menu,
+// and the weather window it may carry along or dock to.
+class IMiniBarOwner
+{
+public:
+    virtual ~IMiniBarOwner() = default;
+    virtual const StatusRecord& Status() const = 0;
+    virtual void TogglePage(int index) = 0;
+    // Fills a context menu whose commands the owner carries out.
+    virtual void FillContextMenu(QMenu& menu) = 0;
+    virtual IOwnedWindow* WeatherDlg() const = 0;
+    // Whether the owner's drag is carrying the weather window right now.
+    virtual bool GlueWeather() const = 0;
 };
 
 class ITrayIcon

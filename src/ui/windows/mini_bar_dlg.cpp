@@ -3,92 +3,50 @@
 #include "platform/text.h"
 #include "resource_ids.h"
 #include "settings/environment.h"
-#include "ui/windows/main_dlg.h"
-#include "ui/windows/message_box.h"
+#include "ui/skin/message_box.h"
 
-#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+
+const char* const MiniBarWindowText = "외부용 위젯";
 
 namespace {
 
-struct ButtonSpec
-{
-    int ControlId;
-    int Bitmap;
-    int X;
-    int Y;
-};
-
-const ButtonSpec kButtons[7] = {
+const ImgButtonSpec kButtons[] = {
     {res::IDC_OFFICE, res::MiniRestoreButton, 323, 0},  {res::IDC_CLOSE, res::MiniCloseButton, 338, 0},
     {res::IDC_MAP, res::MiniMapButton, 102, 17},        {res::IDC_SITE, res::MiniSiteButton, 135, 17},
     {res::IDC_VEHICLE, res::MiniVehicleButton, 168, 17}, {res::IDC_SHIPMENT, res::MiniShipmentButton, 201, 17},
     {res::IDC_SMS, res::MiniSmsButton, 234, 17},
 };
 
-QRegion RoundRectRegion(const QRect& r, int corner)
-{
-    QBitmap shape(r.right() + 1, r.bottom() + 1);
-    shape.fill(Qt::color0);
-    QPainter p(&shape);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::color1);
-    p.drawRoundedRect(r, corner / 2.0, corner / 2.0);
-    p.end();
-    return QRegion(shape);
-}
-
 } // namespace
 
-CMiniBarDlg::CMiniBarDlg(CMainDlg& main) : CModelessDlg(res::IDD_MINIBAR, nullptr), m_main(main)
+CMiniBarDlg::CMiniBarDlg(IMiniBarOwner& owner) : CModelessDlg(res::IDD_MINIBAR, nullptr), m_owner(owner)
 {
     // Owned by the main window: no taskbar entry of its own.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     CaptionHeight = 39;
     Shown = true;
-    for (int i = 0; i < 7; ++i) {
-        m_buttons[i] = new CKvImgButton(this);
-        const int id = kButtons[i].ControlId;
-        connect(m_buttons[i], &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
-    }
+    m_buttons.Create(this, kButtons, [this](int id) { OnCommand(id); });
 }
 
 int CMiniBarDlg::GetTemplateId() const { return res::IDD_MINIBAR; }
-
-CKvImgButton* CMiniBarDlg::Button(int controlId) const
-{
-    for (int i = 0; i < 7; ++i) {
-        if (kButtons[i].ControlId == controlId) {
-            return m_buttons[i];
-        }
-    }
-    return nullptr;
-}
 
 bool CMiniBarDlg::OnInitDialog()
 {
     setWindowTitle(QString::fromUtf8(MiniBarWindowText));
     Background.LoadBitmap(res::MiniBackground);
-    for (int i = 0; i < 7; ++i) {
-        if (m_buttons[i]->LoadImages(kButtons[i].Bitmap, CKvImgButton::HasHover | CKvImgButton::HasPressed)) {
-            m_buttons[i]->setGeometry(kButtons[i].X, kButtons[i].Y, m_buttons[i]->ImageWidth(),
-                                      m_buttons[i]->ImageHeight());
-        }
-    }
+    m_buttons.LoadImages();
     return true;
 }
 
 QRegion CMiniBarDlg::Shape() const
 {
-    const QSize tab = m_buttons[1]->size();
-    return RoundRectRegion(QRect(0, 10, Background.Width() + 1 - 0, Background.Height() + 1 - 10), 9)
-        .united(RoundRectRegion(QRect(323, 0, tab.width() + 1, tab.height() + 1), 2))
-        .united(RoundRectRegion(QRect(338, 0, tab.width() + 1, tab.height() + 1), 2))
+    const QSize tab = m_buttons.Button(res::IDC_CLOSE)->size();
+    return RoundedRegion(QRect(0, 10, Background.Width() + 1 - 0, Background.Height() + 1 - 10), 9)
+        .united(RoundedRegion(QRect(323, 0, tab.width() + 1, tab.height() + 1), 2))
+        .united(RoundedRegion(QRect(338, 0, tab.width() + 1, tab.height() + 1), 2))
         .intersected(QRegion(0, 0, Background.Width(), Background.Height()));
 }
 
@@ -129,10 +87,8 @@ void CMiniBarDlg::PaintSkin(QPainter& dc)
 {
     CKvMemDC off(&dc, rect());
     QPainter& p = off.Painter();
-    if (!Background.IsNull()) {
-        DrawBitmap(p, Background, Background.Width(), Background.Height());
-    }
-    const StatusRecord& status = m_main.Status();
+    CWGDialog::PaintSkin(p);
+    const StatusRecord& status = m_owner.Status();
     const std::string summary = platform::Utf8ToCp949("예정량:") + status.PlannedVolume +
                                 platform::Utf8ToCp949(", 출하량:") + status.ShippedVolume +
                                 platform::Utf8ToCp949(", 대기차량:") + std::to_string(status.WaitingCount);
@@ -153,30 +109,13 @@ void CMiniBarDlg::PaintSkin(QPainter& dc)
 
 void CMiniBarDlg::OnCommand(int id)
 {
-    switch (id) {
-    case res::IDC_OFFICE:
+    if (id == res::IDC_OFFICE) {
         OnCancel();
-        return;
-    case res::IDC_CLOSE:
-        PostWindowMessage(&m_main, WM_MODELESS_CLOSED, 2, 0);
-        return;
-    case res::IDC_MAP:
-        m_main.TogglePage(Map);
-        return;
-    case res::IDC_SITE:
-        m_main.TogglePage(Site);
-        return;
-    case res::IDC_VEHICLE:
-        m_main.TogglePage(Vehicle);
-        return;
-    case res::IDC_SHIPMENT:
-        m_main.TogglePage(Shipment);
-        return;
-    case res::IDC_SMS:
-        m_main.TogglePage(Sms);
-        return;
-    default:
-        return;
+    } else if (id == res::IDC_CLOSE) {
+        PostWindowMessage(NotifyWnd, WM_MODELESS_CLOSED, 2, 0);
+    } else if (const int page = PageForCommand(id); page >= 0) {
+        // The page buttons act exactly as the widget's own; the pages belong to the widget.
+        m_owner.TogglePage(page);
     }
 }
 
@@ -184,71 +123,30 @@ void CMiniBarDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     // The main window's menu, carried out by the main window although it is hidden.
     QMenu menu(this);
-    m_main.FillContextMenu(menu);
+    m_owner.FillContextMenu(menu);
     menu.exec(event->globalPos());
 }
 
-void CMiniBarDlg::mousePressEvent(QMouseEvent* event)
+void CMiniBarDlg::OnDragBegin()
 {
-    CWGDialog::mousePressEvent(event);
-    if (event->button() != Qt::LeftButton || !QRect(0, 0, width(), CaptionHeight).contains(event->position().toPoint())) {
-        return;
-    }
-    m_dragStart = m_dragLast = event->globalPosition().toPoint();
-    m_dragging = true;
-    grabMouse();
     m_glueWeather = false;
-    m_dragRect = WindowRect(this);
-    if (IOwnedWindow* weather = m_main.WeatherDlg()) {
-        m_glueWeather = IsAdjacent(m_dragRect, weather->GetWindowRect());
+    if (IOwnedWindow* weather = m_owner.WeatherDlg()) {
+        m_glueWeather = IsAdjacent(WindowRect(this), weather->GetWindowRect());
         m_dragRectWeather = weather->GetWindowRect();
     }
 }
 
-void CMiniBarDlg::EndDrag()
+void CMiniBarDlg::OnDragMove(int dx, int dy)
 {
-    m_glueWeather = m_dragging = false;
-    if (QWidget::mouseGrabber() == this) {
-        releaseMouse();
-    }
-}
-
-void CMiniBarDlg::mouseMoveEvent(QMouseEvent* event)
-{
-    CWGDialog::mouseMoveEvent(event);
-    if (!m_dragging) {
-        return;
-    }
-    if (QWidget::mouseGrabber() != this) {
-        EndDrag();
-        return;
-    }
-    const QPoint cursor = event->globalPosition().toPoint();
-    if (cursor == m_dragLast) {
-        return;
-    }
-    const int dx = cursor.x() - m_dragStart.x();
-    const int dy = cursor.y() - m_dragStart.y();
-    MoveWindow(m_dragRect.left + dx, m_dragRect.top + dy, m_dragRect.right - m_dragRect.left,
-               m_dragRect.bottom - m_dragRect.top);
-    if (IOwnedWindow* weather = m_main.WeatherDlg(); weather != nullptr && m_glueWeather) {
+    if (IOwnedWindow* weather = m_owner.WeatherDlg(); weather != nullptr && m_glueWeather) {
         weather->MoveTo(m_dragRectWeather.left + dx, m_dragRectWeather.top + dy);
-    }
-    m_dragLast = cursor;
-}
-
-void CMiniBarDlg::mouseReleaseEvent(QMouseEvent* event)
-{
-    CWGDialog::mouseReleaseEvent(event);
-    if (m_dragging) {
-        EndDrag();
     }
 }
 
 void CMiniBarDlg::OnWindowPosChanged(const WindowPos& pos)
 {
-    IOwnedWindow* weather = m_main.WeatherDlg();
-    if (isVisible() && weather != nullptr && !m_main.GlueWeather() && !m_glueWeather) {
+    IOwnedWindow* weather = m_owner.WeatherDlg();
+    if (isVisible() && weather != nullptr && !m_owner.GlueWeather() && !m_glueWeather) {
         SnapAfterMove(pos, weather->GetWindowRect());
     }
 }

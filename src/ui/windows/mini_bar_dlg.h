@@ -2,19 +2,20 @@
 
 // The compact bar that takes the widget's place: a one-line summary of the figures, the feed's extra
 // text, the five page buttons, and two tabs above its top edge (back to the widget; hide the bar too).
-// It has no data of its own: it reads the main window's record and hands every command to it.
+// It has no data of its own: it reads its owner's record and hands every command to it.
 
 #include "ui/skin/img_button.h"
 #include "ui/skin/skin_dialog.h"
 #include "ui/windows/main_parts.h"
 
-class CMainDlg;
+// The mini bar's window text.
+extern const char* const MiniBarWindowText;
 
 class CMiniBarDlg : public CModelessDlg, public IMiniBar
 {
     Q_OBJECT
 public:
-    explicit CMiniBarDlg(CMainDlg& main);
+    explicit CMiniBarDlg(IMiniBarOwner& owner);
 
     int GetTemplateId() const override;
     void PaintSkin(QPainter& dc) override;
@@ -32,9 +33,8 @@ public:
     void Hide() override { hide(); }
     void Destroy() override;
 
-    CKvImgButton* Button(int controlId) const;
+    CKvImgButton* Button(int controlId) const { return m_buttons.Button(controlId); }
     bool GlueWeather() const { return m_glueWeather; }
-    bool Dragging() const { return m_dragging; }
     // The bar's shape: its rounded body below the ten blank rows, and the two tabs.
     QRegion Shape() const;
 
@@ -42,21 +42,17 @@ protected:
     bool OnInitDialog() override;
     void OnWindowPosChanged(const WindowPos& pos) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool StartsDrag(const QPoint& clientPoint) const override { return InDragBand(clientPoint); }
+    void OnDragBegin() override;
+    void OnDragMove(int dx, int dy) override;
+    void OnDragEnd() override { m_glueWeather = false; }
 
 private:
     void OnCommand(int id);
-    void EndDrag();
 
-    CMainDlg& m_main;
-    CKvImgButton* m_buttons[7] = {};
+    IMiniBarOwner& m_owner;
+    CKvButtonSet m_buttons;
     bool m_created = false;
-    bool m_dragging = false;
     bool m_glueWeather = false;
-    QPoint m_dragStart;
-    QPoint m_dragLast;
-    Rect m_dragRect;
     Rect m_dragRectWeather;
 };

@@ -24,15 +24,6 @@ constexpr int ConnectTimeoutMs = 20000;
 // A helper let go ends when its link closes; one that does not within this time is killed.
 constexpr int LetGoGraceMs = 10000;
 
-Rect CentredPageRect()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const int x = area.left() + (area.width() - 1024) / 2;
-    const int y = area.top() + (area.height() - 768) / 2;
-    return {x, y, x + 1024, y + 768};
-}
-
 } // namespace
 
 QProcess* CWebLink::StartHelper(const QString& program, const QString& serverName)
@@ -62,6 +53,10 @@ CWebLink::CWebLink(QWidget* owner)
     m_connectTimeout.setSingleShot(true);
     m_connectTimeout.setInterval(ConnectTimeoutMs);
     connect(&m_connectTimeout, &QTimer::timeout, this, [this] { Lose("did not connect"); });
+    connect(&m_channel, &CWebChannel::Received, this, &CWebLink::Handle);
+    connect(&m_channel, &CWebChannel::Lost, this, [this](CWebChannel::LossReason reason) {
+        Lose(reason == CWebChannel::LossReason::Unreadable ? "sent an unreadable message" : "closed the link");
+    });
 }
 
 CWebLink::~CWebLink()
@@ -74,11 +69,8 @@ CWebLink::~CWebLink()
         proxy->m_link = nullptr;
     }
     m_proxies.clear();
-    if (m_socket != nullptr) {
-        m_socket->disconnect(this);
-        m_socket->disconnectFromServer();
-        delete m_socket;
-    }
+    m_channel.disconnect(this);
+    m_channel.Close();
     m_helperActive = false;
     // Nothing is left running: each helper ends when its link closes, and is killed if it does not.
     std::vector<QPointer<QProcess>> processes = m_retired;
@@ -128,9 +120,9 @@ std::unique_ptr<IOwnedWindow> CWebLink::NewWeather(const std::string& address)
                                              WindowPlacement{});
 }
 
-std::unique_ptr<IOwnedWindow> CWebLink::NewPlant(const std::string& address, const std::string& plantCaption)
+std::unique_ptr<IOwnedWindow> CWebLink::NewFactory(const std::string& address, const std::string& plantCaption)
 {
-    return std::make_unique<CWebWindowProxy>(*this, WebWindowKind::Plant, Office, address, plantCaption,
+    return std::make_unique<CWebWindowProxy>(*this, WebWindowKind::Factory, Office, address, plantCaption,
                                              WindowPlacement{});
 }
 
@@ -163,8 +155,7 @@ bool CWebLink::EnsureHelper()
     ++m_starts;
     m_process = process;
     m_helperActive = true;
-    m_pending.clear();
-    m_reader = CWebMessageReader();
+    m_channel.Close();
     connect(process, &QProcess::finished, this, [this, process] {
         if (process == m_process) {
             Lose("ended");
@@ -178,34 +169,22 @@ bool CWebLink::EnsureHelper()
 void CWebLink::OnNewConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        if (m_socket != nullptr || !m_helperActive) {
+        if (m_channel.Attached() || !m_helperActive) {
             // Only the helper just started is expected.
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        m_socket = socket;
         m_connectTimeout.stop();
-        connect(socket, &QLocalSocket::readyRead, this, &CWebLink::OnReadyRead);
-        connect(socket, &QLocalSocket::disconnected, this, [this] { Lose("closed the link"); });
-        if (!m_pending.empty()) {
-            socket->write(m_pending.data(), static_cast<qint64>(m_pending.size()));
-            m_pending.clear();
-        }
-        OnReadyRead();
+        m_channel.Attach(socket);
     }
 }
 
 void CWebLink::Send(WebMessageType type, std::vector<std::string> fields)
 {
-    if (!m_helperActive) {
-        return;
-    }
-    const std::string frame = EncodeWebMessage(WebMessage{type, std::move(fields)});
-    if (m_socket != nullptr) {
-        m_socket->write(frame.data(), static_cast<qint64>(frame.size()));
-    } else {
-        m_pending += frame;
+    // Until the helper connects, the channel keeps what is sent.
+    if (m_helperActive) {
+        m_channel.Send(type, std::move(fields));
     }
 }
 
@@ -256,22 +235,6 @@ void CWebLink::Forget(CWebWindowProxy& proxy)
     LetHelperGo();
 }
 
-void CWebLink::OnReadyRead()
-{
-    if (m_socket == nullptr) {
-        return;
-    }
-    const QByteArray data = m_socket->readAll();
-    m_reader.Feed(data.constData(), static_cast<std::size_t>(data.size()));
-    WebMessage message;
-    while (m_socket != nullptr && m_reader.Next(message)) {
-        Handle(message);
-    }
-    if (m_reader.Broken()) {
-        Lose("sent an unreadable message");
-    }
-}
-
 void CWebLink::Handle(const WebMessage& message)
 {
     std::int32_t id = 0;
@@ -297,16 +260,7 @@ void CWebLink::Handle(const WebMessage& message)
         }
         break;
     case WebMessageType::CloseRequested:
-        if (m_owner == nullptr) {
-            break;
-        }
-        if (proxy.m_kind == WebWindowKind::Page) {
-            PostWindowMessage(m_owner, WM_WEBDLG_CLOSED, 1,
-                              reinterpret_cast<std::intptr_t>(static_cast<IWebWindow*>(&proxy)));
-        } else {
-            PostWindowMessage(m_owner, WM_MODELESS_CLOSED, 1,
-                              proxy.m_kind == WebWindowKind::Weather ? res::IDD_WEATHER : res::IDD_FACTORY);
-        }
+        PostCloseRequest(proxy);
         break;
     default:
         break;
@@ -335,14 +289,7 @@ void CWebLink::LetHelperGo()
     }
     m_helperActive = false;
     m_connectTimeout.stop();
-    m_pending.clear();
-    if (m_socket != nullptr) {
-        m_socket->disconnect(this);
-        m_socket->flush();
-        m_socket->disconnectFromServer();
-        m_socket->deleteLater();
-        m_socket = nullptr;
-    }
+    m_channel.Close();
     QProcess* process = m_process;
     m_process = nullptr;
     Reap(process, LetGoGraceMs);
@@ -367,16 +314,20 @@ void CWebLink::Lose(const char* why)
         }
         proxy->m_lost = true;
         proxy->m_visible = false;
-        if (m_owner == nullptr) {
-            continue;
-        }
-        if (proxy->m_kind == WebWindowKind::Page) {
-            PostWindowMessage(m_owner, WM_WEBDLG_CLOSED, 1,
-                              reinterpret_cast<std::intptr_t>(static_cast<IWebWindow*>(proxy)));
-        } else {
-            PostWindowMessage(m_owner, WM_MODELESS_CLOSED, 1,
-                              proxy->m_kind == WebWindowKind::Weather ? res::IDD_WEATHER : res::IDD_FACTORY);
-        }
+        PostCloseRequest(*proxy);
+    }
+}
+
+void CWebLink::PostCloseRequest(CWebWindowProxy& proxy)
+{
+    if (m_owner == nullptr) {
+        return;
+    }
+    if (proxy.m_kind == WebWindowKind::Page) {
+        PostWindowMessage(m_owner, WM_WEBDLG_CLOSED, 1, reinterpret_cast<std::intptr_t>(static_cast<IWebWindow*>(&proxy)));
+    } else {
+        PostWindowMessage(m_owner, WM_MODELESS_CLOSED, 1,
+                          proxy.m_kind == WebWindowKind::Weather ? res::IDD_WEATHER : res::IDD_FACTORY);
     }
 }
 
@@ -386,7 +337,7 @@ CWebWindowProxy::CWebWindowProxy(CWebLink& link, WebWindowKind kind, int pageInd
       m_caption(std::move(caption)), m_placement(placement)
 {
     if (kind == WebWindowKind::Page) {
-        m_rect = placement.length != 0 ? placement.normalPosition : CentredPageRect();
+        m_rect = placement.length != 0 ? placement.normalPosition : DefaultPageRect();
     }
 }
 

@@ -8,10 +8,9 @@
 // started makes its windows close as if the user had closed them, with their last known places.
 
 #include "ui/windows/main_parts.h"
-#include "ui/windows/web_protocol.h"
+#include "weblink/web_channel.h"
 
 #include <QLocalServer>
-#include <QLocalSocket>
 #include <QObject>
 #include <QProcess>
 #include <QPointer>
@@ -44,9 +43,9 @@ public:
 
     std::unique_ptr<IWebWindow> NewPage(int pageIndex, const std::string& address, const WindowPlacement& remembered);
     std::unique_ptr<IOwnedWindow> NewWeather(const std::string& address);
-    std::unique_ptr<IOwnedWindow> NewPlant(const std::string& address, const std::string& plantCaption);
+    std::unique_ptr<IOwnedWindow> NewFactory(const std::string& address, const std::string& plantCaption);
 
-    bool Connected() const { return m_socket != nullptr; }
+    bool Connected() const { return m_channel.Attached(); }
     int HelperStarts() const { return m_starts; }
     // The running helpers, the one being let go included.
     std::vector<qint64> HelperPids() const;
@@ -67,8 +66,9 @@ private:
     void Send(WebMessageType type, std::vector<std::string> fields);
     bool EnsureHelper();
     void OnNewConnection();
-    void OnReadyRead();
     void Handle(const WebMessage& message);
+    // Asks the owner to close the window, as the user's close button would.
+    void PostCloseRequest(CWebWindowProxy& proxy);
     void SendAnchor();
     void Lose(const char* why);
     void LetHelperGo();
@@ -77,12 +77,10 @@ private:
     QPointer<QWidget> m_owner;
     Launcher m_launcher;
     std::unique_ptr<QLocalServer> m_server;
-    QPointer<QLocalSocket> m_socket;
+    CWebChannel m_channel;
     QPointer<QProcess> m_process;
     std::vector<QPointer<QProcess>> m_retired;
     QTimer m_connectTimeout;
-    CWebMessageReader m_reader;
-    std::string m_pending;
     bool m_helperActive = false;
     std::map<std::int32_t, CWebWindowProxy*> m_proxies;
     std::int32_t m_nextId = 1;

@@ -4,15 +4,16 @@
 // maximise/restore, close) and a browser over the rest. It shows one service page; it never destroys
 // itself: closing posts WM_WEBDLG_CLOSED to its owner, which remembers the placement.
 
+#include "resource_ids.h"
 #include "settings/geometry.h"
 #include "ui/skin/img_button.h"
 #include "ui/skin/skin_dialog.h"
 
 #include <string>
 
-// The frame pieces in the order the page window takes them: top-left, top, top-right, right edge,
-// bottom-right, bottom edge, bottom-left, left edge.
-constexpr int FramePieceIds[8] = {154, 150, 151, 152, 153, 157, 156, 155};
+// The frame pieces in the order the page window takes them.
+constexpr int FramePieceIds[8] = {res::FrameTopLeft,    res::FrameTop,    res::FrameTopRight,  res::FrameRight,
+                                  res::FrameBottomRight, res::FrameBottom, res::FrameBottomLeft, res::FrameLeft};
 
 // The browser the window hosts; the browser helper gives it a real one.
 class IBrowserView
@@ -30,15 +31,13 @@ class CWebDlg : public CModelessDlg
 public:
     static constexpr int BorderWidth = 7;
     static constexpr int ResizeBorder = 10;
-    static constexpr int DefaultWidth = 1024;
-    static constexpr int DefaultHeight = 768;
 
-    // frame: the eight pieces in the main window's order (154, 150, 151, 152, 153, 157, 156, 155).
+    // frame: the eight pieces in the order of FramePieceIds.
     CWebDlg(int pageIndex, std::string url, const WindowPlacement& remembered, const CKvBitmap* frame,
             IBrowserView* browser);
     ~CWebDlg() override;
 
-    int GetTemplateId() const override { return 106; }
+    int GetTemplateId() const override { return res::IDD_WEB; }
     bool CreateModeless(QWidget* owner, const Rect* rect) override;
     void PaintSkin(QPainter& dc) override;
     int HitTest(const QPoint& clientPoint) const override;

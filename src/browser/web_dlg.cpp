@@ -1,22 +1,12 @@
-#include "ui/windows/web_dlg.h"
+#include "browser/web_dlg.h"
 
-#include "resource_ids.h"
-
-#include <QGuiApplication>
 #include <QMouseEvent>
-#include <QScreen>
 
 namespace {
 
 constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int WPF_RESTORETOMAXIMIZED = 2;
-
-QRect ScreenArea()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1280, 1024);
-}
 
 } // namespace
 
@@ -71,9 +61,8 @@ void CWebDlg::ApplyPlacement(const WindowPlacement& placement)
         }
         return;
     }
-    const QRect screen = ScreenArea();
-    m_normalGeometry = QRect(screen.left() + (screen.width() - DefaultWidth) / 2,
-                             screen.top() + (screen.height() - DefaultHeight) / 2, DefaultWidth, DefaultHeight);
+    const Rect place = DefaultPageRect();
+    m_normalGeometry = QRect(place.left, place.top, place.right - place.left, place.bottom - place.top);
     setGeometry(m_normalGeometry);
 }
 
@@ -235,7 +224,7 @@ void CWebDlg::SetMaximised(bool on)
     }
     if (on) {
         m_normalGeometry = geometry();
-        setGeometry(ScreenArea());
+        setGeometry(PrimaryScreenArea());
     } else {
         setGeometry(m_normalGeometry);
     }

@@ -1,4 +1,4 @@
-#include "ui/windows/message_box.h"
+#include "ui/skin/message_box.h"
 
 #include "platform/text.h"
 

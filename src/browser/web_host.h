@@ -5,12 +5,10 @@
 // move, every change of visibility and every close the user asks for. The browsers come from a
 // factory, so the windows can be driven without a web engine.
 
-#include "ui/windows/web_dlg.h"
-#include "ui/windows/web_protocol.h"
+#include "browser/web_dlg.h"
+#include "weblink/web_channel.h"
 
-#include <QLocalSocket>
 #include <QObject>
-#include <QPointer>
 
 #include <cstdint>
 #include <map>
@@ -58,7 +56,6 @@ private:
     };
     class CReceiver;
 
-    void OnReadyRead();
     void Handle(const WebMessage& message);
     void Open(const WebMessage& message);
     void Send(WebMessageType type, std::vector<std::string> fields);
@@ -74,8 +71,7 @@ private:
     Entry* FindKind(WebWindowKind kind);
 
     IBrowserFactory& m_browsers;
-    QPointer<QLocalSocket> m_socket;
-    CWebMessageReader m_reader;
+    CWebChannel m_channel;
     std::map<std::int32_t, Entry> m_windows;
     std::vector<Entry> m_retired;
     std::unique_ptr<CReceiver> m_receiver;

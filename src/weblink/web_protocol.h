@@ -30,7 +30,7 @@ enum class WebMessageType : std::uint8_t {
     CloseRequested = 22, // id; the last Moved before it holds what to remember
 };
 
-enum class WebWindowKind : std::int32_t { Page = 0, Weather = 1, Plant = 2 };
+enum class WebWindowKind : std::int32_t { Page = 0, Weather = 1, Factory = 2 };
 
 struct WebMessage
 {

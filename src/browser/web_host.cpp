@@ -1,12 +1,13 @@
-#include "ui/windows/web_host.h"
+#include "browser/web_host.h"
 
+#include "browser/docked_page_dlg.h"
 #include "log/file_log.h"
-#include "ui/windows/weather_dlg.h"
+#include "resource_ids.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QTimer>
 #include <QLocalSocket>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -41,16 +42,20 @@ CWebHost::CWebHost(IBrowserFactory& browsers, QObject* parent)
     for (int i = 0; i < 8; ++i) {
         m_frame[i].LoadBitmap(FramePieceIds[i]);
     }
+    connect(&m_channel, &CWebChannel::Received, this, &CWebHost::Handle);
+    connect(&m_channel, &CWebChannel::Lost, this, [this](CWebChannel::LossReason reason) {
+        if (reason == CWebChannel::LossReason::Unreadable) {
+            ProcessLog().WriteLog(1, "pellamo-web: unreadable message from the widget\n");
+        }
+        Lose();
+    });
 }
 
 CWebHost::~CWebHost()
 {
+    m_channel.disconnect(this);
     CloseAll();
     m_retired.clear();
-    if (m_socket != nullptr) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-    }
 }
 
 bool CWebHost::Connect(const QString& serverName)
@@ -62,15 +67,7 @@ bool CWebHost::Connect(const QString& serverName)
         delete socket;
         return false;
     }
-    m_socket = socket;
-    connect(socket, &QLocalSocket::readyRead, this, &CWebHost::OnReadyRead);
-    connect(socket, &QLocalSocket::disconnected, this, &CWebHost::Lose);
-    connect(socket, &QLocalSocket::errorOccurred, this, [this](QLocalSocket::LocalSocketError error) {
-        if (error != QLocalSocket::SocketTimeoutError) {
-            Lose();
-        }
-    });
-    OnReadyRead();
+    m_channel.Attach(socket);
     return true;
 }
 
@@ -94,26 +91,6 @@ CWebHost::Entry* CWebHost::FindKind(WebWindowKind kind)
         }
     }
     return nullptr;
-}
-
-void CWebHost::OnReadyRead()
-{
-    if (m_socket == nullptr) {
-        return;
-    }
-    const QByteArray data = m_socket->readAll();
-    m_reader.Feed(data.constData(), static_cast<std::size_t>(data.size()));
-    WebMessage message;
-    while (m_reader.Next(message)) {
-        Handle(message);
-        if (m_lost) {
-            return;
-        }
-    }
-    if (m_reader.Broken()) {
-        ProcessLog().WriteLog(1, "pellamo-web: unreadable message from the widget\n");
-        Lose();
-    }
 }
 
 void CWebHost::Handle(const WebMessage& message)
@@ -181,14 +158,14 @@ void CWebHost::Open(const WebMessage& message)
         WindowPlacement placement;
         ReadPlacementField(geometry, placement);
         entry.Window = std::make_unique<CWebDlg>(page, address, placement, m_frame, entry.Browser.get());
-    } else if (entry.Kind == WebWindowKind::Weather || entry.Kind == WebWindowKind::Plant) {
+    } else if (entry.Kind == WebWindowKind::Weather || entry.Kind == WebWindowKind::Factory) {
         std::unique_ptr<CDockedPageDlg> window;
         if (entry.Kind == WebWindowKind::Weather) {
             window = std::make_unique<CWeatherDlg>(address, entry.Browser.get());
         } else {
             window = std::make_unique<CFactoryDlg>(address, caption, entry.Browser.get());
         }
-        const WebWindowKind other = entry.Kind == WebWindowKind::Weather ? WebWindowKind::Plant : WebWindowKind::Weather;
+        const WebWindowKind other = entry.Kind == WebWindowKind::Weather ? WebWindowKind::Factory : WebWindowKind::Weather;
         const bool widgetFirst = entry.Kind == WebWindowKind::Weather;
         window->DockTargets = [this, other, widgetFirst] {
             std::vector<Rect> targets;
@@ -220,11 +197,9 @@ void CWebHost::Open(const WebMessage& message)
 
 void CWebHost::Send(WebMessageType type, std::vector<std::string> fields)
 {
-    if (m_socket == nullptr || m_lost) {
-        return;
+    if (m_channel.Attached()) {
+        m_channel.Send(type, std::move(fields));
     }
-    const std::string frame = EncodeWebMessage(WebMessage{type, std::move(fields)});
-    m_socket->write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
 void CWebHost::Report(const Entry& entry)
@@ -268,11 +243,10 @@ void CWebHost::OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t 
                 entry = &candidate;
             }
         }
-    } else if (message == WM_MODELESS_CLOSED) {
-        entry = FindKind(lParam == 103 ? WebWindowKind::Weather : lParam == 104 ? WebWindowKind::Plant : WebWindowKind::Page);
-        if (entry != nullptr && entry->Kind == WebWindowKind::Page) {
-            entry = nullptr;
-        }
+    } else if (message == WM_MODELESS_CLOSED && lParam == res::IDD_WEATHER) {
+        entry = FindKind(WebWindowKind::Weather);
+    } else if (message == WM_MODELESS_CLOSED && lParam == res::IDD_FACTORY) {
+        entry = FindKind(WebWindowKind::Factory);
     }
     if (entry != nullptr) {
         Report(*entry);

@@ -1,5 +1,6 @@
 #include "resource_ids.h"
-#include "ui/windows/web_dlg.h"
+#include "browser/web_dlg.h"
+#include "support/message_recorder.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -23,20 +24,6 @@ public:
     int stops = 0;
 };
 
-class Owner : public CWGDialog
-{
-public:
-    Owner() : CWGDialog(102, nullptr) {}
-    std::vector<std::pair<std::intptr_t, std::intptr_t>> closed;
-
-protected:
-    void OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t lParam) override
-    {
-        if (message == WM_WEBDLG_CLOSED) {
-            closed.emplace_back(wParam, lParam);
-        }
-    }
-};
 
 class PageWindow : public ::testing::Test
 {
@@ -62,7 +49,7 @@ protected:
     FakeBrowser& browser() { return *browsers.back(); }
 
     CKvBitmap frame[8];
-    Owner owner;
+    MessageRecorder owner;
     std::vector<std::unique_ptr<FakeBrowser>> browsers; // outlive the windows, whose views they were
 };
 
@@ -145,12 +132,12 @@ TEST_F(PageWindow, MinimiseHidesAndCloseAsksTheOwner)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QTest::mouseClick(window->CloseButton(), Qt::LeftButton);
     EXPECT_EQ(browser().stops, 1);
-    EXPECT_TRUE(owner.closed.empty()) << "posted";
+    EXPECT_TRUE(owner.posted.empty()) << "posted";
     QApplication::sendPostedEvents(&owner);
-    ASSERT_EQ(owner.closed.size(), 1u);
-    EXPECT_EQ(owner.closed[0].first, 1);
-    EXPECT_EQ(owner.closed[0].second, reinterpret_cast<std::intptr_t>(window.get()));
+    ASSERT_EQ(owner.posted.size(), 1u);
+    EXPECT_EQ(owner.posted[0],
+              MessageRecorder::Posted(WM_WEBDLG_CLOSED, 1, reinterpret_cast<std::intptr_t>(window.get())));
     QTest::keyClick(window.get(), Qt::Key_Escape);
     QApplication::sendPostedEvents(&owner);
-    EXPECT_EQ(owner.closed.size(), 2u) << "Escape closes too";
+    EXPECT_EQ(owner.posted.size(), 2u) << "Escape closes too";
 }

@@ -1,4 +1,4 @@
-#include "ui/windows/web_protocol.h"
+#include "weblink/web_protocol.h"
 
 #include <gtest/gtest.h>
 

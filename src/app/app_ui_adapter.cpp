@@ -1,10 +1,11 @@
-#include "ui/windows/app_ui.h"
+#include "app/app_ui_adapter.h"
 
+#include "app/first_paint.h"
 #include "app/tolvik_app.h"
 #include "platform/text.h"
 #include "ui/windows/login_dlg.h"
 #include "ui/windows/main_dlg.h"
-#include "ui/windows/message_box.h"
+#include "ui/skin/message_box.h"
 #include "ui/windows/mini_bar_dlg.h"
 #include "ui/windows/tray_icon.h"
 #include "ui/windows/web_link.h"
@@ -48,7 +49,7 @@ public:
         // An address that cannot be built stays empty, and the group is still appended.
         std::string url;
         BuildServiceUrl(App.Environment, App.Session, Office, url);
-        return Link->NewPlant(AppendGroupId(url, App.Session), Main->Status().PlantCaption);
+        return Link->NewFactory(AppendGroupId(url, App.Session), Main->Status().PlantCaption);
     }
     std::unique_ptr<IWebWindow> NewWebDlg(int index) override
     {
@@ -76,8 +77,9 @@ public:
 void CAppUi::RunMainWindow(CTolvikWGApp& app)
 {
     CParts parts(app);
-    CMainDlg main(app, parts);
+    CMainDlg main(app.Environment, app.Session, parts);
     parts.Main = &main;
     parts.Link = std::make_unique<CWebLink>(&main);
+    MarkFirstPaint(main);
     main.DoModal();
 }

@@ -4,9 +4,10 @@
 // its title painted in) and the plant window (the branch office's hourly shipments under a title made
 // from the feed). Both dock to the widget and to each other, and trace every position change.
 
+#include "browser/web_dlg.h"
+#include "resource_ids.h"
 #include "ui/skin/img_button.h"
 #include "ui/skin/skin_dialog.h"
-#include "ui/windows/web_dlg.h"
 
 #include <functional>
 #include <string>
@@ -34,6 +35,9 @@ protected:
     void OnWindowPosChanged(const WindowPos& pos) override;
 
 private:
+    // Tries the targets in order while the window shows; true at the first that docks it.
+    bool DockToFirst(const std::function<bool(const Rect&)>& dock);
+
     int m_backgroundId;
     int m_closeStrip;
     int m_closeY;
@@ -48,7 +52,7 @@ class CWeatherDlg : public CDockedPageDlg
 public:
     // url: the weather address with the group already appended.
     CWeatherDlg(std::string url, IBrowserView* browser);
-    int GetTemplateId() const override { return 103; }
+    int GetTemplateId() const override { return res::IDD_WEATHER; }
 };
 
 class CFactoryDlg : public CDockedPageDlg
@@ -57,7 +61,7 @@ class CFactoryDlg : public CDockedPageDlg
 public:
     // plantCaption: the feed's caption when the window opens (CP949); it is not followed afterwards.
     CFactoryDlg(std::string url, const std::string& plantCaption, IBrowserView* browser);
-    int GetTemplateId() const override { return 104; }
+    int GetTemplateId() const override { return res::IDD_FACTORY; }
     void PaintSkin(QPainter& dc) override;
 
     const std::string& Title() const { return m_title; }

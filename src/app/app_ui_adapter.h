@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/app_ui.h"
+#include "app/app_ui_interface.h"
 
-// The start-up sequence's user interface on Qt Widgets.
+// The start-up sequence's user interface on Qt Widgets: the one place that hands the application's
+// settings and session to the windows.
 class CAppUi : public IAppUi
 {
 public:

@@ -1,8 +1,8 @@
-#include "ui/windows/weather_dlg.h"
+#include "browser/docked_page_dlg.h"
 
 #include "log/file_log.h"
-#include "resource_ids.h"
-#include "ui/windows/message_box.h"
+#include "platform/text.h"
+#include "ui/skin/message_box.h"
 
 CDockedPageDlg::CDockedPageDlg(int templateId, int background, int closeStrip, int closeY, std::string url,
                                IBrowserView* browser)
@@ -42,30 +42,29 @@ bool CDockedPageDlg::CreateModeless(QWidget* owner, const Rect* rect)
     return true;
 }
 
+bool CDockedPageDlg::DockToFirst(const std::function<bool(const Rect&)>& dock)
+{
+    if (!isVisible() || !DockTargets) {
+        return false;
+    }
+    for (const Rect& target : DockTargets()) {
+        if (dock(target)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CDockedPageDlg::OnWindowPosChanging(WindowPos& pos)
 {
     ProcessLog().WriteLog(7, "OnWindowPosChanging : pt(%d, %d)\n", pos.x, pos.y);
-    if (!isVisible() || !DockTargets) {
-        return;
-    }
-    for (const Rect& target : DockTargets()) {
-        if (::SnapWhileMoving(pos, target)) {
-            return;
-        }
-    }
+    DockToFirst([&pos](const Rect& target) { return ::SnapWhileMoving(pos, target); });
 }
 
 void CDockedPageDlg::OnWindowPosChanged(const WindowPos& pos)
 {
     ProcessLog().WriteLog(7, "OnWindowPosChanged : pt(%d, %d)\n", pos.x, pos.y);
-    if (!isVisible() || !DockTargets) {
-        return;
-    }
-    for (const Rect& target : DockTargets()) {
-        if (SnapAfterMove(pos, target)) {
-            return;
-        }
-    }
+    DockToFirst([this, &pos](const Rect& target) { return SnapAfterMove(pos, target); });
 }
 
 CWeatherDlg::CWeatherDlg(std::string url, IBrowserView* browser)
@@ -74,8 +73,8 @@ CWeatherDlg::CWeatherDlg(std::string url, IBrowserView* browser)
 }
 
 CFactoryDlg::CFactoryDlg(std::string url, const std::string& plantCaption, IBrowserView* browser)
-    : CDockedPageDlg(res::IDD_FACTORY, res::PlantTitle, res::PlantCloseButton, 5, std::move(url), browser),
-      m_title(plantCaption + " \xBD\xC3\xB0\xA3\xB4\xEB\xBA\xB0 \xC3\xE2\xC7\xCF\xB7\xAE")
+    : CDockedPageDlg(res::IDD_FACTORY, res::FactoryTitle, res::FactoryCloseButton, 5, std::move(url), browser),
+      m_title(plantCaption + platform::Utf8ToCp949(" 시간대별 출하량"))
 {
     setWindowTitle(FromCp949(m_title));
 }
