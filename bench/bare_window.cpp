@@ -39,7 +39,8 @@ protected:
             timespec now{};
             clock_gettime(CLOCK_MONOTONIC, &now);
             if (std::FILE* file = std::fopen(path, "we")) {
-                std::fprintf(file, "%lld\n", static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
+                std::fprintf(file, "%lld\n",
+                             static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
                 std::fclose(file);
             }
         }

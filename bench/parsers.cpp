@@ -63,20 +63,30 @@ int main()
     }
     const std::string line = "1280.0|1195.5|485.6|709.9|10|3|3|\xBA\xBB\xBB\xE7|B\r\n";
 
-    std::printf("| text | bytes | ours MB/s | libinih MB/s | ours / libinih |\n| --- | --- | --- | --- | --- |\n");
-    Report("INI text (2,000 sections x 10 keys)", ini.size(), [&ini] {
-        CKvIniFileEx parsed;
-        parsed.Parse(ini.c_str());
-    }, ini);
+    std::printf(
+        "| text | bytes | ours MB/s | libinih MB/s | ours / libinih |\n| --- | --- | --- | --- | --- |\n");
+    Report(
+        "INI text (2,000 sections x 10 keys)", ini.size(),
+        [&ini] {
+            CKvIniFileEx parsed;
+            parsed.Parse(ini.c_str());
+        },
+        ini);
     std::vector<char> copy(body.begin(), body.end());
     copy.push_back('\0');
-    Report("key/value reply body (10 KB)", body.size(), [&body, &copy] {
-        CKvRcvCmd reply;
-        reply.ParseBody(static_cast<int>(body.size()), copy.data(), 1);
-    }, body);
-    Report("feed line", line.size(), [&line] {
-        StatusRecord record;
-        ApplyStatusDocument(line, record);
-    }, line);
+    Report(
+        "key/value reply body (10 KB)", body.size(),
+        [&body, &copy] {
+            CKvRcvCmd reply;
+            reply.ParseBody(static_cast<int>(body.size()), copy.data(), 1);
+        },
+        body);
+    Report(
+        "feed line", line.size(),
+        [&line] {
+            StatusRecord record;
+            ApplyStatusDocument(line, record);
+        },
+        line);
     return 0;
 }

@@ -4,7 +4,8 @@
 // program loads them compiled in (":/skin/<id>.bmp", ":/skin/<id>.png").
 namespace res {
 
-enum BitmapId : int {
+enum BitmapId : int
+{
     MainCloseButton = 130,
     MainOfficeButton = 131,
     SettingsButton = 132,
@@ -44,14 +45,16 @@ enum BitmapId : int {
     MiniSmsButton = 185,
 };
 
-enum IconId : int {
+enum IconId : int
+{
     AppIcon = 171,
     TrayIcon = 173,
 };
 
 // Control ids of the templates and menu commands; a button's click and a menu choice reach the window
 // as the same command.
-enum CommandId : int {
+enum CommandId : int
+{
     IDC_WEATHER = 1000,
     IDC_CLOSE = 1003,
     IDC_MAP = 1004,
@@ -73,7 +76,8 @@ enum CommandId : int {
     ID_MILEAGE = 32786,
 };
 
-enum TemplateId : int {
+enum TemplateId : int
+{
     IDD_MAIN = 102,
     IDD_WEATHER = 103,
     IDD_FACTORY = 104,

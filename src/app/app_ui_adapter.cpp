@@ -3,16 +3,19 @@
 #include "app/first_paint.h"
 #include "app/tolvik_app.h"
 #include "platform/text.h"
+#include "ui/skin/message_box.h"
 #include "ui/windows/login_dlg.h"
 #include "ui/windows/main_dlg.h"
-#include "ui/skin/message_box.h"
 #include "ui/windows/mini_bar_dlg.h"
 #include "ui/windows/tray_icon.h"
 #include "ui/windows/web_link.h"
 
 #include <QString>
 
-void CAppUi::ShowMessage(const std::string& text) { ShowMessageBox(text); }
+void CAppUi::ShowMessage(const std::string& text)
+{
+    ShowMessageBox(text);
+}
 
 bool CAppUi::AskLogin(LoginValues& values)
 {

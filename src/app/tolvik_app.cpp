@@ -11,7 +11,10 @@ CTolvikWGApp* g_app = nullptr;
 
 } // namespace
 
-CTolvikWGApp* TheApp() { return g_app; }
+CTolvikWGApp* TheApp()
+{
+    return g_app;
+}
 
 CTolvikWGApp::CTolvikWGApp(IAppUi& ui, std::string modulePath) : m_ui(ui), m_modulePath(std::move(modulePath))
 {

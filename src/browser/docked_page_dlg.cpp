@@ -6,8 +6,8 @@
 
 CDockedPageDlg::CDockedPageDlg(int templateId, int background, int closeStrip, int closeY, std::string url,
                                IBrowserView* browser)
-    : CModelessDlg(templateId, nullptr), m_backgroundId(background), m_closeStrip(closeStrip), m_closeY(closeY),
-      m_url(std::move(url)), m_browser(browser)
+    : CModelessDlg(templateId, nullptr), m_backgroundId(background), m_closeStrip(closeStrip),
+      m_closeY(closeY), m_url(std::move(url)), m_browser(browser)
 {
     CaptionHeight = TitleHeight;
     m_close = new CKvImgButton(this);
@@ -73,7 +73,8 @@ CWeatherDlg::CWeatherDlg(std::string url, IBrowserView* browser)
 }
 
 CFactoryDlg::CFactoryDlg(std::string url, const std::string& plantCaption, IBrowserView* browser)
-    : CDockedPageDlg(res::IDD_FACTORY, res::FactoryTitle, res::FactoryCloseButton, 5, std::move(url), browser),
+    : CDockedPageDlg(res::IDD_FACTORY, res::FactoryTitle, res::FactoryCloseButton, 5, std::move(url),
+                     browser),
       m_title(plantCaption + platform::Utf8ToCp949(" 시간대별 출하량"))
 {
     setWindowTitle(FromCp949(m_title));
@@ -89,5 +90,6 @@ void CFactoryDlg::PaintSkin(QPainter& dc)
     font.TextColor = RGB(255, 255, 255);
     font.Realize();
     // Right and bottom exclusive, as the title band's rectangle is.
-    font.Draw(dc, FromCp949(m_title), QRect(10, 4, width() - 10, CaptionHeight - 4), DT_SINGLELINE | DT_VCENTER);
+    font.Draw(dc, FromCp949(m_title), QRect(10, 4, width() - 10, CaptionHeight - 4),
+              DT_SINGLELINE | DT_VCENTER);
 }

@@ -68,7 +68,10 @@ QWebEngineProfile* BrowserProfile()
     return g_profile;
 }
 
-int OpenLinkWindows() { return g_linkWindows; }
+int OpenLinkWindows()
+{
+    return g_linkWindows;
+}
 
 CKvWebPage::CKvWebPage(QObject* parent) : QWebEnginePage(BrowserProfile(), parent) {}
 
@@ -92,7 +95,8 @@ void CKvWebPage::javaScriptAlert(const QUrl& origin, const QString& text)
 
 bool CKvWebPage::javaScriptConfirm(const QUrl& origin, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, Caption(origin), text, QMessageBox::Ok | QMessageBox::Cancel, Owner());
+    QMessageBox box(QMessageBox::NoIcon, Caption(origin), text, QMessageBox::Ok | QMessageBox::Cancel,
+                    Owner());
     return box.exec() == QMessageBox::Ok;
 }
 
@@ -132,9 +136,15 @@ QWebEngineView* NewBrowserView(QWidget* parent)
 
 CExplorer1::CExplorer1() : m_view(NewBrowserView()) {}
 
-CExplorer1::~CExplorer1() { delete m_view; }
+CExplorer1::~CExplorer1()
+{
+    delete m_view;
+}
 
-QWidget* CExplorer1::Widget() { return m_view; }
+QWidget* CExplorer1::Widget()
+{
+    return m_view;
+}
 
 void CExplorer1::Navigate(const std::string& url)
 {

@@ -12,8 +12,8 @@ constexpr int WPF_RESTORETOMAXIMIZED = 2;
 
 CWebDlg::CWebDlg(int pageIndex, std::string url, const WindowPlacement& remembered, const CKvBitmap* frame,
                  IBrowserView* browser)
-    : CModelessDlg(res::IDD_WEB, nullptr), m_pageIndex(pageIndex), m_url(std::move(url)), m_remembered(remembered),
-      m_frame(frame), m_browser(browser)
+    : CModelessDlg(res::IDD_WEB, nullptr), m_pageIndex(pageIndex), m_url(std::move(url)),
+      m_remembered(remembered), m_frame(frame), m_browser(browser)
 {
     CaptionHeight = 30;
     m_close = new CKvImgButton(this);
@@ -35,8 +35,9 @@ bool CWebDlg::OnInitDialog()
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     ApplyPlacement(m_remembered);
     const int flags = CKvImgButton::HasHover | CKvImgButton::HasPressed;
-    const std::pair<CKvImgButton*, int> strips[] = {
-        {m_minimise, res::WebMinimiseButton}, {m_maximise, res::WebMaximiseButton}, {m_close, res::WebCloseButton}};
+    const std::pair<CKvImgButton*, int> strips[] = {{m_minimise, res::WebMinimiseButton},
+                                                    {m_maximise, res::WebMaximiseButton},
+                                                    {m_close, res::WebCloseButton}};
     for (const auto& [button, strip] : strips) {
         if (button->LoadImages(strip, flags)) {
             button->setGeometry(241, 5, button->ImageWidth(), button->ImageHeight());
@@ -123,8 +124,8 @@ void CWebDlg::PaintSkin(QPainter& dc)
         return;
     }
     // Member order of the pieces: top-left, top, top-right, right, bottom-right, bottom, bottom-left, left.
-    DrawFrame(dc, rect(), &m_frame[0], &m_frame[1], &m_frame[2], &m_frame[6], &m_frame[5], &m_frame[4], &m_frame[7],
-              &m_frame[3]);
+    DrawFrame(dc, rect(), &m_frame[0], &m_frame[1], &m_frame[2], &m_frame[6], &m_frame[5], &m_frame[4],
+              &m_frame[7], &m_frame[3]);
 }
 
 int CWebDlg::HitTest(const QPoint& p) const

@@ -12,8 +12,9 @@
 #include <string>
 
 // The frame pieces in the order the page window takes them.
-constexpr int FramePieceIds[8] = {res::FrameTopLeft,    res::FrameTop,    res::FrameTopRight,  res::FrameRight,
-                                  res::FrameBottomRight, res::FrameBottom, res::FrameBottomLeft, res::FrameLeft};
+constexpr int FramePieceIds[8] = {res::FrameTopLeft,    res::FrameTop,         res::FrameTopRight,
+                                  res::FrameRight,      res::FrameBottomRight, res::FrameBottom,
+                                  res::FrameBottomLeft, res::FrameLeft};
 
 // The browser the window hosts; the browser helper gives it a real one.
 class IBrowserView

@@ -16,7 +16,8 @@
 class CWebHost::CReceiver : public QWidget
 {
 public:
-    explicit CReceiver(std::function<void(int, std::intptr_t, std::intptr_t)> handler) : m_handler(std::move(handler))
+    explicit CReceiver(std::function<void(int, std::intptr_t, std::intptr_t)> handler)
+        : m_handler(std::move(handler))
     {
     }
 
@@ -36,8 +37,9 @@ private:
 
 CWebHost::CWebHost(IBrowserFactory& browsers, QObject* parent)
     : QObject(parent), m_browsers(browsers),
-      m_receiver(std::make_unique<CReceiver>(
-          [this](int message, std::intptr_t wParam, std::intptr_t lParam) { OnWindowMessage(message, wParam, lParam); }))
+      m_receiver(std::make_unique<CReceiver>([this](int message, std::intptr_t wParam, std::intptr_t lParam) {
+          OnWindowMessage(message, wParam, lParam);
+      }))
 {
     for (int i = 0; i < 8; ++i) {
         m_frame[i].LoadBitmap(FramePieceIds[i]);
@@ -143,8 +145,9 @@ void CWebHost::Open(const WebMessage& message)
     std::int32_t id = 0;
     std::int32_t kind = 0;
     std::int32_t page = 0;
-    if (message.Fields.size() != 6 || !ReadIntField(message.Fields[0], id) || !ReadIntField(message.Fields[1], kind) ||
-        !ReadIntField(message.Fields[2], page) || Find(id) != nullptr) {
+    if (message.Fields.size() != 6 || !ReadIntField(message.Fields[0], id) ||
+        !ReadIntField(message.Fields[1], kind) || !ReadIntField(message.Fields[2], page) ||
+        Find(id) != nullptr) {
         return;
     }
     const std::string& address = message.Fields[3];
@@ -165,7 +168,8 @@ void CWebHost::Open(const WebMessage& message)
         } else {
             window = std::make_unique<CFactoryDlg>(address, caption, entry.Browser.get());
         }
-        const WebWindowKind other = entry.Kind == WebWindowKind::Weather ? WebWindowKind::Factory : WebWindowKind::Weather;
+        const WebWindowKind other =
+            entry.Kind == WebWindowKind::Weather ? WebWindowKind::Factory : WebWindowKind::Weather;
         const bool widgetFirst = entry.Kind == WebWindowKind::Weather;
         window->DockTargets = [this, other, widgetFirst] {
             std::vector<Rect> targets;
@@ -188,7 +192,8 @@ void CWebHost::Open(const WebMessage& message)
     Rect rect;
     const bool placed = entry.Kind != WebWindowKind::Page && ReadRectField(geometry, rect);
     // The posted close requests come to the host; the window is not parented to it.
-    window->CreateModeless(entry.Kind == WebWindowKind::Page ? m_receiver.get() : nullptr, placed ? &rect : nullptr);
+    window->CreateModeless(entry.Kind == WebWindowKind::Page ? m_receiver.get() : nullptr,
+                           placed ? &rect : nullptr);
     window->NotifyWnd = m_receiver.get();
     window->installEventFilter(this);
     const Entry& stored = m_windows.emplace(id, std::move(entry)).first->second;

@@ -108,8 +108,8 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
     m_target = target;
     // "host:" asks for port 0, which HTTP takes as its default port.
     const int port = target.Port <= 0 || target.Port > 65535 ? 80 : target.Port;
-    const QByteArray address = "http://" + QByteArray::fromStdString(target.Host) + ":" + QByteArray::number(port) +
-                               QByteArray::fromStdString(target.Path);
+    const QByteArray address = "http://" + QByteArray::fromStdString(target.Host) + ":" +
+                               QByteArray::number(port) + QByteArray::fromStdString(target.Path);
     QNetworkRequest request(QUrl::fromEncoded(address, QUrl::TolerantMode));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -215,7 +215,8 @@ char* CKvHttpDown::ReadAll(int capacity, int growth)
             buffer = larger;
             cap += step;
         }
-        const std::size_t count = std::min({cap - position, static_cast<std::size_t>(Piece), total - position});
+        const std::size_t count =
+            std::min({cap - position, static_cast<std::size_t>(Piece), total - position});
         std::memcpy(buffer + position, m_body.constData() + position, count);
         position += count;
     }

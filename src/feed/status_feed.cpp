@@ -135,6 +135,7 @@ void CStatusFeed::Finished(bool ok)
     // The downloader is inside its own completion here; it goes once this call has returned.
     m_download->CloseRequest();
     CKvHttpDown* finished = m_download.release();
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [finished] { delete finished; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [finished] { delete finished; }, Qt::QueuedConnection);
     emit Polled(downloaded);
 }

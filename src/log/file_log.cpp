@@ -46,7 +46,10 @@ void CKvLog::WriteLog(int level, const char* format, ...)
     WriteLine(line, prefixLength + static_cast<int>(messageLength));
 }
 
-CKvFileLog::~CKvFileLog() { CloseFile(); }
+CKvFileLog::~CKvFileLog()
+{
+    CloseFile();
+}
 
 bool CKvFileLog::SetDirectory(const std::string& directory)
 {
@@ -123,11 +126,15 @@ void CKvFileLog::WriteLine(const char* line, int length)
     // A line is whole or not there: what a failing write left of it is taken back, unless another
     // writer of the same file (the browser helper) has appended behind it meanwhile.
     const int fd = fileno(m_file);
-    struct stat before{};
+    struct stat before
+    {
+    };
     const bool measured = fstat(fd, &before) == 0;
     std::size_t written = 0;
     if (!platform::WriteAll(fd, stored.data(), stored.size(), &written) && measured && written > 0) {
-        struct stat after{};
+        struct stat after
+        {
+        };
         if (fstat(fd, &after) == 0 && after.st_size == before.st_size + static_cast<off_t>(written)) {
             const int truncated = ftruncate(fd, before.st_size);
             static_cast<void>(truncated); // nothing more can be done for this line

@@ -7,8 +7,8 @@ namespace platform {
 struct LocalTime
 {
     int Year = 0;
-    int Month = 0;  // 1..12
-    int Day = 0;    // 1..31
+    int Month = 0;   // 1..12
+    int Day = 0;     // 1..31
     int Weekday = 0; // 0 = Sunday
     int Hour = 0;
     int Minute = 0;

@@ -6,9 +6,9 @@ namespace platform {
 
 LocalTime GetLocalTime()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    std::tm parts {};
+    std::tm parts{};
     localtime_r(&now.tv_sec, &parts);
     LocalTime t;
     t.Year = parts.tm_year + 1900;
@@ -24,11 +24,15 @@ LocalTime GetLocalTime()
 
 std::uint64_t GetTickCount64()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+           static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
 }
 
-std::uint32_t GetTickCount() { return static_cast<std::uint32_t>(GetTickCount64()); }
+std::uint32_t GetTickCount()
+{
+    return static_cast<std::uint32_t>(GetTickCount64());
+}
 
 } // namespace platform

@@ -76,7 +76,8 @@ std::vector<NetworkAdapter> ListNetworkAdapters()
                 return f.Adapter;
             }
         }
-        found.push_back(Found{if_nametoindex(name), NetworkAdapter{name, {}, IsWiredEthernet(name), "0.0.0.0"}});
+        found.push_back(
+            Found{if_nametoindex(name), NetworkAdapter{name, {}, IsWiredEthernet(name), "0.0.0.0"}});
         return found.back().Adapter;
     };
     for (const ifaddrs* a = list; a != nullptr; a = a->ifa_next) {
@@ -90,13 +91,15 @@ std::vector<NetworkAdapter> ListNetworkAdapters()
             NetworkAdapter& adapter = entryFor(a->ifa_name);
             if (adapter.IpAddress == "0.0.0.0") {
                 char text[INET_ADDRSTRLEN] = {};
-                inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
+                inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr, text,
+                          sizeof text);
                 adapter.IpAddress = text;
             }
         }
     }
     freeifaddrs(list);
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.Index < b.Index; });
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Found& a, const Found& b) { return a.Index < b.Index; });
     std::vector<NetworkAdapter> adapters;
     adapters.reserve(found.size());
     for (Found& f : found) {
@@ -130,7 +133,8 @@ std::vector<NeighbourEntry> ParseNeighbourTable(const std::string& text)
 std::vector<NeighbourEntry> ReadNeighbourTable()
 {
     std::ifstream in("/proc/net/arp");
-    return ParseNeighbourTable(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    return ParseNeighbourTable(
+        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
 }
 
 } // namespace platform

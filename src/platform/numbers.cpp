@@ -47,7 +47,7 @@ std::int32_t Atoi32(const char* text)
 {
     const std::int64_t value = AtoiValue(text);
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                               std::numeric_limits<std::int32_t>::max()));
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 double AtofValue(const char* text)

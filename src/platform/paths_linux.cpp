@@ -59,11 +59,20 @@ std::string HomeDir()
     return "/";
 }
 
-std::string ConfigHome() { return XdgHome("XDG_CONFIG_HOME", "/.config"); }
+std::string ConfigHome()
+{
+    return XdgHome("XDG_CONFIG_HOME", "/.config");
+}
 
-std::string StateHome() { return XdgHome("XDG_STATE_HOME", "/.local/state"); }
+std::string StateHome()
+{
+    return XdgHome("XDG_STATE_HOME", "/.local/state");
+}
 
-std::string RuntimeDir() { return AbsoluteEnv("XDG_RUNTIME_DIR"); }
+std::string RuntimeDir()
+{
+    return AbsoluteEnv("XDG_RUNTIME_DIR");
+}
 
 std::string TempDir()
 {
@@ -71,16 +80,24 @@ std::string TempDir()
     return dir.empty() ? std::string("/tmp") : dir;
 }
 
-std::string ProductConfigDir() { return ConfigHome() + "/" + kVendor + "/" + kProduct; }
+std::string ProductConfigDir()
+{
+    return ConfigHome() + "/" + kVendor + "/" + kProduct;
+}
 
-std::string ProductStateDir() { return StateHome() + "/" + kVendor + "/" + kProduct; }
+std::string ProductStateDir()
+{
+    return StateHome() + "/" + kVendor + "/" + kProduct;
+}
 
 bool MakeDirs(const std::string& path, unsigned mode)
 {
     if (path.empty()) {
         return false;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (stat(path.c_str(), &st) == 0) {
         return S_ISDIR(st.st_mode);
     }
@@ -96,7 +113,9 @@ bool MakeDirs(const std::string& path, unsigned mode)
 
 bool PathExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return stat(path.c_str(), &st) == 0;
 }
 

@@ -56,7 +56,8 @@ bool ReadProfileString(const std::string& path, std::string_view section, std::s
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (!inSection || equals == std::string_view::npos || !MbsEqualNoCase(Trim(line.substr(0, equals)), key)) {
+        if (!inSection || equals == std::string_view::npos ||
+            !MbsEqualNoCase(Trim(line.substr(0, equals)), key)) {
             continue;
         }
         std::string_view found = Trim(line.substr(equals + 1));

@@ -23,7 +23,8 @@
 
 namespace platform {
 
-enum RegType : std::uint32_t {
+enum RegType : std::uint32_t
+{
     RegSz = 1,
     RegExpandSz = 2,
     RegBinary = 3,

@@ -19,7 +19,10 @@ const char kRoot[] = "HKEY_CURRENT_USER\\";
 const char kFileName[] = "settings.reg";
 const char kTempPrefix[] = ".settings.reg.";
 
-std::string StoreDir() { return ProductConfigDir(); }
+std::string StoreDir()
+{
+    return ProductConfigDir();
+}
 
 bool ReadWholeFile(const std::string& path, std::string& out, bool& missing)
 {
@@ -80,7 +83,10 @@ std::string SetAsideName(const std::string& path)
 
 } // namespace
 
-std::string StoreFilePath() { return StoreDir() + "/" + kFileName; }
+std::string StoreFilePath()
+{
+    return StoreDir() + "/" + kFileName;
+}
 
 bool LoadStore(RegDocument& doc, StoreSetAside* setAside)
 {
@@ -120,7 +126,8 @@ bool WriteStore(const RegDocument& doc)
         return false;
     }
     const std::string serialized = doc.Serialize();
-    const bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, serialized.data(), serialized.size()) && fsync(fd) == 0;
+    const bool written =
+        fchmod(fd, 0600) == 0 && WriteAll(fd, serialized.data(), serialized.size()) && fsync(fd) == 0;
     if (close(fd) != 0 || !written || rename(temp.c_str(), StoreFilePath().c_str()) != 0) {
         unlink(temp.c_str());
         return false;
@@ -182,7 +189,8 @@ void CKvRegKey::Close()
     m_fullPath.clear();
 }
 
-bool CKvRegKey::QueryValue(const std::string& name, std::uint32_t* type, void* data, std::uint32_t* size) const
+bool CKvRegKey::QueryValue(const std::string& name, std::uint32_t* type, void* data,
+                           std::uint32_t* size) const
 {
     if (!m_open || size == nullptr) {
         return false;

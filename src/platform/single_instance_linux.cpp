@@ -8,7 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-CKvSingleExec::~CKvSingleExec() { Release(); }
+CKvSingleExec::~CKvSingleExec()
+{
+    Release();
+}
 
 std::string CKvSingleExec::LockPath(const char* name)
 {
@@ -31,7 +34,9 @@ bool CKvSingleExec::Check(const char* name)
         if (fd < 0) {
             return false;
         }
-        struct stat held {};
+        struct stat held
+        {
+        };
         if (fstat(fd, &held) != 0 || held.st_uid != getuid() || !S_ISREG(held.st_mode)) {
             close(fd);
             return false;
@@ -40,7 +45,9 @@ bool CKvSingleExec::Check(const char* name)
             close(fd);
             return false;
         }
-        struct stat named {};
+        struct stat named
+        {
+        };
         if (stat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
             m_fd = fd;
             m_path = path;

@@ -17,7 +17,10 @@ bool IsAscii(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 
 // CP949 lead bytes are 0x81..0xFE; the byte after a lead byte is never a character of its own.
-inline bool IsCp949LeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline bool IsCp949LeadByte(unsigned char c)
+{
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // First / last occurrence of an ASCII character, never matching the second byte of a double-byte
 // character. Null when absent.

@@ -5,8 +5,7 @@
 
 // An owning list of pointers: what it holds it deletes when emptied or destroyed. Removing one element
 // with Remove hands it back to the caller undeleted.
-template <typename T>
-class CKvSafeTypedPtrList
+template <typename T> class CKvSafeTypedPtrList
 {
 public:
     using iterator = typename std::list<T*>::iterator;

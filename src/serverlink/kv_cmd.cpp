@@ -11,8 +11,7 @@ namespace {
 
 constexpr char kSeparator = '\x01';
 
-template <typename Integer>
-std::string DecimalText(Integer value)
+template <typename Integer> std::string DecimalText(Integer value)
 {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -45,8 +44,8 @@ bool CKvSndCmd::Append(const char* name, const char* value, std::size_t valueLen
 bool CKvSndCmd::Param(const char* name, SystemTime& value)
 {
     char text[64];
-    const int n = std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", value.Year, value.Month, value.Day,
-                                value.Hour, value.Minute, value.Second);
+    const int n = std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", value.Year, value.Month,
+                                value.Day, value.Hour, value.Minute, value.Second);
     return Append(name, text, static_cast<std::size_t>(n));
 }
 
@@ -110,7 +109,10 @@ bool CKvSndCmd::Param(const char* name, std::string& value)
     return Append(name, value.c_str(), std::strlen(value.c_str()));
 }
 
-CKvRcvCmd::~CKvRcvCmd() { ClearPairs(); }
+CKvRcvCmd::~CKvRcvCmd()
+{
+    ClearPairs();
+}
 
 void CKvRcvCmd::ClearPairs()
 {

@@ -44,12 +44,16 @@ PacketHeader PacketHeader::Read(const std::uint8_t* bytes)
     PacketHeader header;
     header.Command = static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
     header.Result = static_cast<std::uint16_t>(bytes[2] | (bytes[3] << 8));
-    header.Length = static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[4]) | (bytes[5] << 8) |
-                                              (bytes[6] << 16) | (static_cast<std::uint32_t>(bytes[7]) << 24));
+    header.Length =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[4]) | (bytes[5] << 8) | (bytes[6] << 16) |
+                                  (static_cast<std::uint32_t>(bytes[7]) << 24));
     return header;
 }
 
-CKvSocket::~CKvSocket() { CloseSocket(); }
+CKvSocket::~CKvSocket()
+{
+    CloseSocket();
+}
 
 bool CKvSocket::Create()
 {
@@ -70,7 +74,7 @@ bool CKvSocket::ResolveAndConnect(const char* address, int port)
 {
     in_addr_t ip = inet_addr(address);
     if (ip == INADDR_NONE) {
-        addrinfo hints {};
+        addrinfo hints{};
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
@@ -81,7 +85,7 @@ bool CKvSocket::ResolveAndConnect(const char* address, int port)
             freeaddrinfo(found);
         }
     }
-    sockaddr_in target {};
+    sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = htons(static_cast<std::uint16_t>(port));
     target.sin_addr.s_addr = ip;
@@ -224,8 +228,8 @@ int ServerSession::ReceiveExact(int count, std::uint8_t* destination)
         if (ready <= 0) {
             continue;
         }
-        const ssize_t n = recv(m_socket.Handle(), destination + received, static_cast<std::size_t>(count - received),
-                               MSG_DONTWAIT);
+        const ssize_t n = recv(m_socket.Handle(), destination + received,
+                               static_cast<std::size_t>(count - received), MSG_DONTWAIT);
         if (n > 0) {
             received += static_cast<int>(n);
             continue;

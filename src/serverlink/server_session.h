@@ -29,7 +29,8 @@ struct PacketHeader
 };
 
 // Result codes that arise on this side of the connection.
-enum LoginResult : int {
+enum LoginResult : int
+{
     LoginAccepted = 0,
     ResultConnectFailed = 105,
     ResultSendFailed = 106,

@@ -21,7 +21,7 @@ struct UrlKey
 
 // Read in this order; the first one missing ends the load.
 const UrlKey kUrlKeys[] = {
-    {"WGInfo", Main}, {"사업소", Office},  {"지도", Map}, {"현장", Site},
+    {"WGInfo", Main},  {"사업소", Office}, {"지도", Map}, {"현장", Site},
     {"차량", Vehicle}, {"출하", Shipment}, {"SMS", Sms},  {"관리", Management},
 };
 
@@ -56,20 +56,29 @@ bool ReadRequiredInt(const CKvIniFile& ini, const char* section, const char* key
 
 bool IsUnreserved(unsigned char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-           c == '_' || c == '~';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
 }
 
 } // namespace
 
-std::string ModuleFile(const std::string& moduleDir, const char* fileName) { return moduleDir + "/" + fileName; }
+std::string ModuleFile(const std::string& moduleDir, const char* fileName)
+{
+    return moduleDir + "/" + fileName;
+}
 
 const std::string& PositionValueName(int index)
 {
     static const std::string names[ServiceUrlCount] = {
-        platform::Utf8ToCp949("지도"),     platform::Utf8ToCp949("현장"), platform::Utf8ToCp949("차량"),
-        platform::Utf8ToCp949("출하"),     "SMS",                         platform::Utf8ToCp949("관리"),
-        platform::Utf8ToCp949("마일리지"), platform::Utf8ToCp949("날씨"), platform::Utf8ToCp949("공장"),
+        platform::Utf8ToCp949("지도"),
+        platform::Utf8ToCp949("현장"),
+        platform::Utf8ToCp949("차량"),
+        platform::Utf8ToCp949("출하"),
+        "SMS",
+        platform::Utf8ToCp949("관리"),
+        platform::Utf8ToCp949("마일리지"),
+        platform::Utf8ToCp949("날씨"),
+        platform::Utf8ToCp949("공장"),
         platform::Utf8ToCp949("메인"),
     };
     static const std::string none;
@@ -151,7 +160,8 @@ std::string EncodeQueryValue(const std::string& value)
     return out;
 }
 
-bool BuildServiceUrl(const EnvironmentSettings& env, const SessionIdentity& session, int index, std::string& out)
+bool BuildServiceUrl(const EnvironmentSettings& env, const SessionIdentity& session, int index,
+                     std::string& out)
 {
     const std::string base = index >= 0 && index < ServiceUrlCount ? env.Urls[index] : std::string();
     if (base.empty()) {

@@ -7,7 +7,8 @@
 #include <string>
 
 // Numbers the service pages; indexes both the addresses and the remembered positions.
-enum ServiceUrlIndex : int {
+enum ServiceUrlIndex : int
+{
     Map = 0,
     Site = 1,
     Vehicle = 2,
@@ -53,7 +54,8 @@ void LoadWindowPositions(EnvironmentSettings& env);
 
 // The page's address for the signed-in user: the base with userId and authCode added. False, with out
 // untouched, when the page has no address.
-bool BuildServiceUrl(const EnvironmentSettings& env, const SessionIdentity& session, int index, std::string& out);
+bool BuildServiceUrl(const EnvironmentSettings& env, const SessionIdentity& session, int index,
+                     std::string& out);
 // The address with groupId added, for the plant and weather pages.
 std::string AppendGroupId(const std::string& url, const SessionIdentity& session);
 

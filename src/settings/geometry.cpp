@@ -13,9 +13,9 @@ void PutInt(std::uint8_t* at, std::int32_t value)
 
 std::int32_t GetInt(const std::uint8_t* at)
 {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-                                     (static_cast<std::uint32_t>(at[2]) << 16) |
-                                     (static_cast<std::uint32_t>(at[3]) << 24));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+        (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24));
 }
 
 } // namespace
@@ -68,4 +68,7 @@ void PointToBytes(const Point& point, std::uint8_t (&bytes)[StoredPointSize])
     PutInt(bytes + 4, point.y);
 }
 
-Point PointFromBytes(const std::uint8_t (&bytes)[StoredPointSize]) { return {GetInt(bytes), GetInt(bytes + 4)}; }
+Point PointFromBytes(const std::uint8_t (&bytes)[StoredPointSize])
+{
+    return {GetInt(bytes), GetInt(bytes + 4)};
+}

@@ -4,7 +4,6 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 
-
 bool CKvIniFile::GetString(std::string& value, const char* section, const char* key) const
 {
     std::string read;

@@ -24,7 +24,8 @@ char* TrimSet(char* text, const char* set)
     if (*start == '\0') {
         return start;
     }
-    for (char* end = start + std::strlen(start) - 1; end >= start && std::strchr(set, *end) != nullptr; --end) {
+    for (char* end = start + std::strlen(start) - 1; end >= start && std::strchr(set, *end) != nullptr;
+         --end) {
         *end = '\0';
     }
     return start;

@@ -46,8 +46,7 @@ private:
 // Removes every character of set from both ends of text, in place; returns the new start.
 char* TrimSet(char* text, const char* set);
 
-template <typename T>
-class CKvStlArray : public std::vector<T*>
+template <typename T> class CKvStlArray : public std::vector<T*>
 {
 public:
     CKvStlArray() = default;

@@ -28,8 +28,8 @@ void CKvRegConfig::LogSetAsides()
 {
     for (const platform::StoreSetAside& file : m_key.TakeSetAsides()) {
         if (file.Aside.empty()) {
-            ProcessLog().WriteLog(7, "settings file %s cannot be read (%s) nor moved aside\n", file.Path.c_str(),
-                                  file.Reason.c_str());
+            ProcessLog().WriteLog(7, "settings file %s cannot be read (%s) nor moved aside\n",
+                                  file.Path.c_str(), file.Reason.c_str());
         } else {
             ProcessLog().WriteLog(7, "settings file %s cannot be read (%s); kept as %s\n", file.Path.c_str(),
                                   file.Reason.c_str(), file.Aside.c_str());
@@ -72,10 +72,12 @@ bool CKvRegConfig::Save()
         return platform::RegWrite{name, platform::RegDword, DwordBytes(value)};
     };
     const auto text = [](const char* name, const std::string& value) {
-        return platform::RegWrite{name, platform::RegSz, std::vector<std::uint8_t>(value.begin(), value.end())};
+        return platform::RegWrite{name, platform::RegSz,
+                                  std::vector<std::uint8_t>(value.begin(), value.end())};
     };
-    const bool saved = m_key.SetValues({dword("SaveID", SaveID != 0 ? 1 : 0), dword("SavePW", SavePW != 0 ? 1 : 0),
-                                        text("ID", ID), text("PW", PW), dword("AlwaysTop", AlwaysTop != 0 ? 1 : 0)});
+    const bool saved =
+        m_key.SetValues({dword("SaveID", SaveID != 0 ? 1 : 0), dword("SavePW", SavePW != 0 ? 1 : 0),
+                         text("ID", ID), text("PW", PW), dword("AlwaysTop", AlwaysTop != 0 ? 1 : 0)});
     LogSetAsides();
     return saved;
 }

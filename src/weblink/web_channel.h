@@ -18,7 +18,11 @@ class CWebChannel : public QObject
     Q_OBJECT
 public:
     // Why a link ended.
-    enum class LossReason { Closed, Unreadable };
+    enum class LossReason
+    {
+        Closed,
+        Unreadable
+    };
 
     explicit CWebChannel(QObject* parent = nullptr);
     ~CWebChannel() override;

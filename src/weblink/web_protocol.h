@@ -16,21 +16,30 @@
 #include <string>
 #include <vector>
 
-enum class WebMessageType : std::uint8_t {
+enum class WebMessageType : std::uint8_t
+{
     // widget -> helper
+
     Open = 1,   // id, kind (WebWindowKind), page index, address, caption, placement (44 bytes) or rectangle
     Show = 2,   // id
     Hide = 3,   // id
     Move = 4,   // id, rectangle
     Close = 5,  // id
     Anchor = 6, // the widget's own rectangle, which the weather and plant windows dock to
+
     // helper -> widget
+
     Moved = 20,          // id, rectangle, placement (44 bytes; page windows only, else empty)
     Visible = 21,        // id, "1" or "0"
     CloseRequested = 22, // id; the last Moved before it holds what to remember
 };
 
-enum class WebWindowKind : std::int32_t { Page = 0, Weather = 1, Factory = 2 };
+enum class WebWindowKind : std::int32_t
+{
+    Page = 0,
+    Weather = 1,
+    Factory = 2
+};
 
 struct WebMessage
 {

@@ -11,7 +11,6 @@
 
 namespace {
 
-
 class Startup : public ::testing::Test
 {
 protected:

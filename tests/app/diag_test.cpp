@@ -17,7 +17,8 @@ struct DiagRun
 
 DiagRun Diag(const std::string& arguments, const std::string& input = "")
 {
-    const std::string command = std::string("printf '%s' '") + input + "' | " + PELLAMO_DIAG + " " + arguments + " 2>&1";
+    const std::string command =
+        std::string("printf '%s' '") + input + "' | " + PELLAMO_DIAG + " " + arguments + " 2>&1";
     DiagRun run;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[512];
@@ -41,7 +42,8 @@ std::string EnvironmentFor(int port)
 TEST(Diag, LoginPrintsTheResultAndTheReplyButNeverThePassword)
 {
     TempEnv env;
-    SimProcess sim({"--user", "김철수:s3cret-pw:00", "--auth", "AUTH1", "--group", "그룹7", "--company", "C9"});
+    SimProcess sim(
+        {"--user", "김철수:s3cret-pw:00", "--auth", "AUTH1", "--group", "그룹7", "--company", "C9"});
     ASSERT_TRUE(sim.Ready());
     WriteFile(env.Path("Pellamo.ini"), EnvironmentFor(sim.LoginPort()));
 
@@ -55,7 +57,8 @@ TEST(Diag, LoginPrintsTheResultAndTheReplyButNeverThePassword)
 
     const DiagRun fromInput = Diag("--dir " + env.Root() + " login 김철수 -", "wrong-pw\n");
     EXPECT_EQ(fromInput.exitCode, 1);
-    EXPECT_NE(fromInput.output.find("result: 113 암호가 일치하지 않습니다.\n"), std::string::npos) << fromInput.output;
+    EXPECT_NE(fromInput.output.find("result: 113 암호가 일치하지 않습니다.\n"), std::string::npos)
+        << fromInput.output;
     EXPECT_EQ(fromInput.output.find("wrong-pw"), std::string::npos);
 }
 
@@ -71,10 +74,12 @@ TEST(Diag, FeedShowsTheAddressAndTheFieldsOfOnePoll)
 
     const DiagRun run = Diag("--dir " + env.Root() + " feed kim s3cret-pw");
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("feed: " + sim.HttpUrl("/wginfo?userId=kim&authCode=AUTH1") + "\n"), std::string::npos)
-        << run.output;
-    EXPECT_NE(run.output.find("OperatingCount=5\nHiredCount=6\nWaitingCount=7\nPlantCaption=제1공장\nExtra=x\n"),
+    EXPECT_NE(run.output.find("feed: " + sim.HttpUrl("/wginfo?userId=kim&authCode=AUTH1") + "\n"),
               std::string::npos)
+        << run.output;
+    EXPECT_NE(
+        run.output.find("OperatingCount=5\nHiredCount=6\nWaitingCount=7\nPlantCaption=제1공장\nExtra=x\n"),
+        std::string::npos)
         << run.output;
     EXPECT_EQ(run.output.find("s3cret"), std::string::npos);
 }

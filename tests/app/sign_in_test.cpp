@@ -58,14 +58,22 @@ TEST(LoginErrorText, EveryCodeHasItsText)
         int code;
         const char* text;
     } rows[] = {
-        {101, "메시지 파라미터 값이 잘못되었습니다."}, {102, "데이터베이스 에러가 발생하였습니다."},
-        {103, "시스템 에러가 발생하였습니다."},       {104, "로그인 되어있지 않습니다."},
-        {105, "서버에 접속하지 못했습니다."},         {106, "데이터 전송에러가 발생하였습니다."},
-        {107, "테이터 수신에러가 발생하였습니다."},   {108, "테이터 수신시간을 초과 하였습니다."},
-        {111, "환경파일 에러"},                        {112, "등록되지 않은 사용자 입니다."},
-        {113, "암호가 일치하지 않습니다."},            {114, "허가된 MAC 주소가 아닙니다."},
-        {115, "사용권한이 없습니다."},                 {109, "Unknown error : errno(109)"},
-        {110, "Unknown error : errno(110)"},           {0, "Unknown error : errno(0)"},
+        {101, "메시지 파라미터 값이 잘못되었습니다."},
+        {102, "데이터베이스 에러가 발생하였습니다."},
+        {103, "시스템 에러가 발생하였습니다."},
+        {104, "로그인 되어있지 않습니다."},
+        {105, "서버에 접속하지 못했습니다."},
+        {106, "데이터 전송에러가 발생하였습니다."},
+        {107, "테이터 수신에러가 발생하였습니다."},
+        {108, "테이터 수신시간을 초과 하였습니다."},
+        {111, "환경파일 에러"},
+        {112, "등록되지 않은 사용자 입니다."},
+        {113, "암호가 일치하지 않습니다."},
+        {114, "허가된 MAC 주소가 아닙니다."},
+        {115, "사용권한이 없습니다."},
+        {109, "Unknown error : errno(109)"},
+        {110, "Unknown error : errno(110)"},
+        {0, "Unknown error : errno(0)"},
         {65535, "Unknown error : errno(65535)"},
     };
     for (const Row& row : rows) {
@@ -131,7 +139,8 @@ TEST_F(SignIn, AnUnreachableServerCanBeRetriedOrGivenUp)
     ui.AnswerLogin("kim", "secret", false, true); // switches changed in the dialog, then closed
     ui.AnswerClose();
     EXPECT_FALSE(app.SignIn());
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{"서버에 접속하지 못했습니다.", "서버에 접속하지 못했습니다."}));
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{"서버에 접속하지 못했습니다.", "서버에 접속하지 못했습니다."}));
     ASSERT_EQ(ui.prompts.size(), 3u);
     EXPECT_EQ(ui.prompts[0].Id, "") << "nothing remembered";
     EXPECT_EQ(ui.prompts[1].Id, "kim");
@@ -139,7 +148,8 @@ TEST_F(SignIn, AnUnreachableServerCanBeRetriedOrGivenUp)
     EXPECT_TRUE(ui.prompts[1].SaveId);
     EXPECT_FALSE(ui.prompts[2].SaveId) << "the switches as the user last set them";
     EXPECT_TRUE(ui.prompts[2].SavePw);
-    EXPECT_EQ(ReadFile(platform::StoreFilePath()), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\r\n")
+    EXPECT_EQ(ReadFile(platform::StoreFilePath()),
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\r\n")
         << "closing the prompt writes nothing";
     EXPECT_EQ(app.Session.UserId, "");
 }

@@ -25,8 +25,8 @@ protected:
     void InstallUpdater()
     {
         const std::string updater = programDir + "/Update.exe";
-        WriteFile(updater, "#!/bin/sh\necho \"$#\" > \"" + marker + ".tmp\" && mv \"" + marker + ".tmp\" \"" + marker +
-                               "\"\n");
+        WriteFile(updater, "#!/bin/sh\necho \"$#\" > \"" + marker + ".tmp\" && mv \"" + marker + ".tmp\" \"" +
+                               marker + "\"\n");
         chmod(updater.c_str(), 0700);
     }
 
@@ -40,7 +40,10 @@ protected:
         return Exists(marker);
     }
 
-    void LocalVersion(const std::string& lines) { WriteFile(programDir + "/Pellamo_VER.ini", "[Version]\r\n" + lines); }
+    void LocalVersion(const std::string& lines)
+    {
+        WriteFile(programDir + "/Pellamo_VER.ini", "[Version]\r\n" + lines);
+    }
 
     std::size_t VersionRequests() const
     {
@@ -85,7 +88,8 @@ TEST_F(UpdateCheck, ADifferentVersionStartsTheUpdaterWithoutArguments)
 {
     ASSERT_TRUE(sim.Ready());
     InstallUpdater();
-    LocalVersion("Version=6\r\nUpdateURL=" + sim.HttpUrl("/version") + "\r\n"); // published 5: lower counts too
+    LocalVersion("Version=6\r\nUpdateURL=" + sim.HttpUrl("/version") +
+                 "\r\n"); // published 5: lower counts too
     EXPECT_TRUE(app.CheckForUpdate());
     ASSERT_TRUE(UpdaterRan());
     EXPECT_EQ(ReadFile(marker), "0\n");

@@ -2,11 +2,11 @@
 // host (query, external object, scroll bars) and what the user sees of the page (no context menu,
 // script message boxes answered back to the script).
 
+#include "browser/docked_page_dlg.h"
 #include "browser/explorer.h"
 #include "support/event_wait.h"
 #include "support/sim_process.h"
 #include "support/temp_env.h"
-#include "browser/docked_page_dlg.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -82,16 +82,13 @@ TEST_F(BrowserHost, PageSeesItsQueryAndTheExternalObject)
         const char* member;
         const char* expected;
     } cases[] = {
-        {"xxyyzz", "Wibble"},
-        {"xx", "Wibble"},
-        {"xxanything", "Wibble"},
-        {"xyz", "refused"},
-        {"XXyyzz", "refused"},
-        {"AddSearchProvider", "refused"},
+        {"xxyyzz", "Wibble"}, {"xx", "Wibble"},      {"xxanything", "Wibble"},
+        {"xyz", "refused"},   {"XXyyzz", "refused"}, {"AddSearchProvider", "refused"},
     };
     for (const auto& c : cases) {
         const QString script =
-            QStringLiteral("(function(){try{return String(window.external['%1']);}catch(e){return 'refused';}})()")
+            QStringLiteral(
+                "(function(){try{return String(window.external['%1']);}catch(e){return 'refused';}})()")
                 .arg(QString::fromLatin1(c.member));
         EXPECT_EQ(Run(browser, script).toString().toStdString(), c.expected) << c.member;
     }
@@ -117,7 +114,8 @@ TEST_F(BrowserHost, RightClickShowsNoMenu)
     EXPECT_EQ(view->contextMenuPolicy(), Qt::NoContextMenu);
     QWidget* target = view->focusProxy() != nullptr ? view->focusProxy() : view;
     QTest::mouseClick(target, Qt::RightButton, {}, QPoint(100, 100));
-    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(100, 100), target->mapToGlobal(QPoint(100, 100)));
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(100, 100),
+                                target->mapToGlobal(QPoint(100, 100)));
     QApplication::sendEvent(target, &menuEvent);
     QTest::qWait(500);
     for (QWidget* widget : QApplication::topLevelWidgets()) {

@@ -1,5 +1,5 @@
-#include "resource_ids.h"
 #include "browser/web_dlg.h"
+#include "resource_ids.h"
 #include "support/message_recorder.h"
 
 #include <QApplication>
@@ -24,7 +24,6 @@ public:
     int stops = 0;
 };
 
-
 class PageWindow : public ::testing::Test
 {
 protected:
@@ -40,7 +39,8 @@ protected:
     {
         browsers.push_back(std::make_unique<FakeBrowser>());
         FakeBrowser& browser = *browsers.back();
-        auto window = std::make_unique<CWebDlg>(0, "http://h/map?userId=kim&authCode=A", placement, frame, &browser);
+        auto window =
+            std::make_unique<CWebDlg>(0, "http://h/map?userId=kim&authCode=A", placement, frame, &browser);
         window->CreateModeless(&owner, nullptr);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
@@ -65,7 +65,8 @@ TEST_F(PageWindow, LaysOutButtonsAndBrowserInItsFrame)
     EXPECT_EQ(browser().view->geometry(), QRect(7, 30, 1010, 731));
     EXPECT_EQ(browser().navigated, std::vector<std::string>{"http://h/map?userId=kim&authCode=A"});
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(window->pos(), QPoint(screen.left() + (screen.width() - 1024) / 2, screen.top() + (screen.height() - 768) / 2));
+    EXPECT_EQ(window->pos(), QPoint(screen.left() + (screen.width() - 1024) / 2,
+                                    screen.top() + (screen.height() - 768) / 2));
     EXPECT_FALSE(window->mask().contains(QPoint(0, 0))) << "rounded top corners";
     EXPECT_TRUE(window->mask().contains(QPoint(0, 767))) << "square bottom corners";
 
@@ -82,9 +83,10 @@ TEST_F(PageWindow, HitTestsTheResizeAreasBeforeTheBand)
         QPoint at;
         int answer;
     } rows[] = {
-        {{0, 0}, HTTOPLEFT},      {{9, 9}, HTTOPLEFT},         {{1023, 0}, HTTOPRIGHT},  {{0, 767}, HTBOTTOMLEFT},
-        {{1023, 767}, HTBOTTOMRIGHT}, {{0, 384}, HTLEFT},      {{500, 0}, HTTOP},        {{1023, 384}, HTRIGHT},
-        {{500, 767}, HTBOTTOM},   {{500, 10}, HTCAPTION},      {{10, 29}, HTCAPTION},    {{500, 30}, HTCLIENT},
+        {{0, 0}, HTTOPLEFT},      {{9, 9}, HTTOPLEFT},          {{1023, 0}, HTTOPRIGHT},
+        {{0, 767}, HTBOTTOMLEFT}, {{1023, 767}, HTBOTTOMRIGHT}, {{0, 384}, HTLEFT},
+        {{500, 0}, HTTOP},        {{1023, 384}, HTRIGHT},       {{500, 767}, HTBOTTOM},
+        {{500, 10}, HTCAPTION},   {{10, 29}, HTCAPTION},        {{500, 30}, HTCLIENT},
         {{1014, 10}, HTRIGHT},    {{1013, 10}, HTCAPTION},
     };
     for (const Row& row : rows) {

@@ -55,8 +55,8 @@ protected:
     void Open(std::int32_t id, WebWindowKind kind, const std::string& address, const std::string& geometry,
               const std::string& caption = "")
     {
-        widget->Send(WebMessageType::Open, {IntField(id), IntField(static_cast<std::int32_t>(kind)), IntField(0),
-                                            address, caption, geometry});
+        widget->Send(WebMessageType::Open, {IntField(id), IntField(static_cast<std::int32_t>(kind)),
+                                            IntField(0), address, caption, geometry});
         EXPECT_TRUE(WaitUntil([&] { return host.Window(id) != nullptr; })) << id;
     }
 
@@ -197,7 +197,8 @@ TEST_F(HostSide, WidgetGoneOrUnreadableClosesEverything)
             ASSERT_TRUE(second.Connect(server.fullServerName()));
             ASSERT_TRUE(WaitUntil([this] { return server.hasPendingConnections(); }));
             LinkPeer peer(server.nextPendingConnection());
-            peer.Send(WebMessageType::Open, {IntField(5), IntField(0), IntField(0), "", "", PlacementField({})});
+            peer.Send(WebMessageType::Open,
+                      {IntField(5), IntField(0), IntField(0), "", "", PlacementField({})});
             ASSERT_TRUE(WaitUntil([&] { return second.WindowCount() == 1; }));
             const char oversized[] = {'\xFF', '\xFF', '\xFF', '\x00', '\x01'};
             peer.Socket()->write(oversized, sizeof oversized);

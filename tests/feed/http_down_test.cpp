@@ -13,7 +13,7 @@ namespace {
 
 long PeakResidentKiB()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -26,7 +26,8 @@ std::string Download(const std::string& url, bool& ok)
         return {};
     }
     std::unique_ptr<char[]> body(down.ReadAll(1000, 1000));
-    return body == nullptr ? std::string("<null>") : std::string(body.get(), static_cast<std::size_t>(down.ContentLength));
+    return body == nullptr ? std::string("<null>")
+                           : std::string(body.get(), static_cast<std::size_t>(down.ContentLength));
 }
 
 const char kVersionText[] = "[Update]\r\nVersion=7\r\n";
@@ -69,8 +70,9 @@ TEST(SplitHttpUrl, ReadsAddressesTheOldWay)
 TEST(HttpDown, BodiesInEveryFraming)
 {
     TempEnv env;
-    SimProcess sim({"--published-version", "7", "--http-fault", "/version?f=nolength=no-length", "--http-fault",
-                    "/version?f=chunked=chunked", "--http-fault", "/version?f=moved=redirect"});
+    SimProcess sim({"--published-version", "7", "--http-fault", "/version?f=nolength=no-length",
+                    "--http-fault", "/version?f=chunked=chunked", "--http-fault",
+                    "/version?f=moved=redirect"});
     ASSERT_TRUE(sim.Ready());
     struct Row
     {
@@ -102,8 +104,9 @@ TEST(HttpDown, BodiesInEveryFraming)
 TEST(HttpDown, OnlyACompleteTwoHundredCounts)
 {
     TempEnv env;
-    SimProcess sim({"--http-fault", "/notfound=status:404", "--http-fault", "/broken=status:500", "--http-fault",
-                    "/cut=cut", "--http-fault", "/empty=status:204", "--http-fault", "/huge=huge"});
+    SimProcess sim({"--http-fault", "/notfound=status:404", "--http-fault", "/broken=status:500",
+                    "--http-fault", "/cut=cut", "--http-fault", "/empty=status:204", "--http-fault",
+                    "/huge=huge"});
     ASSERT_TRUE(sim.Ready());
     struct Row
     {
@@ -111,9 +114,12 @@ TEST(HttpDown, OnlyACompleteTwoHundredCounts)
         std::string path;
         bool ok;
     } rows[] = {
-        {"404", "/notfound", false},          {"500", "/broken", false},
-        {"403 from the feed", "/wginfo", false}, {"cut in the middle", "/cut", false},
-        {"announced too large", "/huge", false}, {"204 without body", "/empty", true},
+        {"404", "/notfound", false},
+        {"500", "/broken", false},
+        {"403 from the feed", "/wginfo", false},
+        {"cut in the middle", "/cut", false},
+        {"announced too large", "/huge", false},
+        {"204 without body", "/empty", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -26,9 +26,15 @@ StatusRecord Earlier()
 
 std::vector<std::string> Fields(const StatusRecord& r)
 {
-    return {r.PlannedVolume,  r.OrderedVolume,   r.ShippedVolume,          r.RemainingVolume,
-            std::to_string(r.OperatingCount), std::to_string(r.HiredCount), std::to_string(r.WaitingCount),
-            r.PlantCaption,   r.Extra};
+    return {r.PlannedVolume,
+            r.OrderedVolume,
+            r.ShippedVolume,
+            r.RemainingVolume,
+            std::to_string(r.OperatingCount),
+            std::to_string(r.HiredCount),
+            std::to_string(r.WaitingCount),
+            r.PlantCaption,
+            r.Extra};
 }
 
 } // namespace
@@ -42,16 +48,26 @@ TEST(StatusLine, FillsTheFieldsThatArePresent)
         std::vector<std::string> fields;
     } rows[] = {
         {"all nine", "12|34|56|78|5|2|3|A|B", {"12", "34", "56", "78", "5", "2", "3", "A", "B"}},
-        {"blanks and CR LF", " 12 | 34 |56|78|5|2|3\r\n", {"12", "34", "56", "78", "5", "2", "3", "earlier", "earlier"}},
+        {"blanks and CR LF",
+         " 12 | 34 |56|78|5|2|3\r\n",
+         {"12", "34", "56", "78", "5", "2", "3", "earlier", "earlier"}},
         {"two fields", "12|34", {"12", "34", "s", "r", "9", "9", "9", "earlier", "earlier"}},
-        {"counts read as atoi", "a|b|c|d|5\xB4\xEB|abc|-2", {"a", "b", "c", "d", "5", "0", "-2", "earlier", "earlier"}},
+        {"counts read as atoi",
+         "a|b|c|d|5\xB4\xEB|abc|-2",
+         {"a", "b", "c", "d", "5", "0", "-2", "earlier", "earlier"}},
         {"empty first line", "\r\nsecond|line", {"", "o", "s", "r", "9", "9", "9", "earlier", "earlier"}},
         {"empty document", "", {"p", "o", "s", "r", "9", "9", "9", "earlier", "earlier"}},
         {"empty last piece dropped", "a|b|", {"a", "b", "s", "r", "9", "9", "9", "earlier", "earlier"}},
         {"leading separator", "|b", {"", "b", "s", "r", "9", "9", "9", "earlier", "earlier"}},
-        {"only the first line", "1|2\n3|4|5|6|7|8|9|10|11", {"1", "2", "s", "r", "9", "9", "9", "earlier", "earlier"}},
-        {"fields after the ninth ignored", "1|2|3|4|5|6|7|8|9|10", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}},
-        {"only one kind of blank trimmed", "\t 1|2 \t", {" 1", "2 ", "s", "r", "9", "9", "9", "earlier", "earlier"}},
+        {"only the first line",
+         "1|2\n3|4|5|6|7|8|9|10|11",
+         {"1", "2", "s", "r", "9", "9", "9", "earlier", "earlier"}},
+        {"fields after the ninth ignored",
+         "1|2|3|4|5|6|7|8|9|10",
+         {"1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+        {"only one kind of blank trimmed",
+         "\t 1|2 \t",
+         {" 1", "2 ", "s", "r", "9", "9", "9", "earlier", "earlier"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -99,8 +115,8 @@ TEST_F(Feed, APollFillsTheRecordAndLeavesNoFileBehind)
     ASSERT_TRUE(feed.Poll());
     ASSERT_TRUE(WaitUntil([&] { return !polled.empty(); }));
     EXPECT_EQ(polled, std::vector<bool>{true});
-    EXPECT_EQ(Fields(feed.Record()), (std::vector<std::string>{"12", "34", "56", "78", "5", "2", "3",
-                                                               Cp("제1공장"), Cp("갱신")}));
+    EXPECT_EQ(Fields(feed.Record()),
+              (std::vector<std::string>{"12", "34", "56", "78", "5", "2", "3", Cp("제1공장"), Cp("갱신")}));
     EXPECT_TRUE(ListDir(env.Path("tmp")).empty());
 }
 

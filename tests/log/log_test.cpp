@@ -132,7 +132,8 @@ TEST_F(FileLog, NamesFilesByDirectoryPrefixAndDate)
 TEST_F(FileLog, CutsAMessageTooLongForTheBuffer)
 {
     // The cut falls inside a double-byte character, which must go whole.
-    std::string message = std::string(CKvLog::LineBufferSize - 20 - 2, 'x') + "\xB0\xFC" + std::string(100, 'y');
+    std::string message =
+        std::string(CKvLog::LineBufferSize - 20 - 2, 'x') + "\xB0\xFC" + std::string(100, 'y');
     log.WriteLog(7, "%s\n", message.c_str());
     const std::string written = Day("20240305.log");
     const std::string prefix = "[7] 03/05 07:08:09 ";

@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -74,7 +74,10 @@ TEST(Text, ConvertsBetweenCp949AndUtf8)
 
 TEST(Text, KeepsTheRestOfATextAroundBadBytes)
 {
-    EXPECT_EQ(Cp949ToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Cp949ToUtf8("a\xFF"
+                          "b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(Cp949ToUtf8("ab\xB0"), "ab\xEF\xBF\xBD");
     EXPECT_EQ(Utf8ToCp949("a😀b관"), "a?b\xB0\xFC");
 }
@@ -87,10 +90,14 @@ TEST(Text, RecognisesUtf8)
         std::string text;
         bool valid;
     } rows[] = {
-        {"ascii", "abc", true},          {"korean", "한글", true},
-        {"cp949 bytes", "\xC7\xD1", false}, {"overlong", "\xC0\x80", false},
-        {"surrogate", "\xED\xA0\x80", false}, {"truncated", "a\xE0\xA0", false},
-        {"four bytes", "😀", true},       {"beyond U+10FFFF", "\xF4\x90\x80\x80", false},
+        {"ascii", "abc", true},
+        {"korean", "한글", true},
+        {"cp949 bytes", "\xC7\xD1", false},
+        {"overlong", "\xC0\x80", false},
+        {"surrogate", "\xED\xA0\x80", false},
+        {"truncated", "a\xE0\xA0", false},
+        {"four bytes", "😀", true},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -159,7 +166,9 @@ TEST(Paths, MakeDirsCreatesParentsPrivately)
     TempEnv env;
     const std::string deep = env.Path("a/b/c");
     ASSERT_TRUE(MakeDirs(deep, 0700));
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(stat(env.Path("a/b").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_TRUE(MakeDirs(deep, 0700));
@@ -197,7 +206,8 @@ TEST(SingleInstance, FallsBackToAPerUserFileInTmp)
     TempEnv env;
     unsetenv("XDG_RUNTIME_DIR");
     const std::string name = "KORVA.Test." + std::to_string(getpid());
-    EXPECT_EQ(CKvSingleExec::LockPath(name.c_str()), "/tmp/" + name + "-" + std::to_string(getuid()) + ".lock");
+    EXPECT_EQ(CKvSingleExec::LockPath(name.c_str()),
+              "/tmp/" + name + "-" + std::to_string(getuid()) + ".lock");
     CKvSingleExec guard;
     EXPECT_TRUE(guard.Check(name.c_str()));
 }
@@ -261,8 +271,8 @@ TEST(Process, StartsTheProgramAndReapsIt)
     MakeDirs(dir, 0700);
     const std::string program = dir + "/Update.exe";
     const std::string marker = env.Path("marker");
-    WriteFile(program, "#!/bin/sh\necho \"$#\" > \"" + marker + ".tmp\"; mv \"" + marker + ".tmp\" \"" + marker +
-                           "\"\n");
+    WriteFile(program, "#!/bin/sh\necho \"$#\" > \"" + marker + ".tmp\"; mv \"" + marker + ".tmp\" \"" +
+                           marker + "\"\n");
     chmod(program.c_str(), 0700);
 
     ASSERT_TRUE(RunProgram("\"" + program + "\""));

@@ -1,5 +1,5 @@
-#include "platform/registry.h"
 #include "platform/paths.h"
+#include "platform/registry.h"
 #include "support/failing_writer.h"
 #include "support/temp_env.h"
 
@@ -15,7 +15,10 @@ using namespace platform;
 
 namespace {
 
-std::string Bytes(const std::vector<std::uint8_t>& data) { return std::string(data.begin(), data.end()); }
+std::string Bytes(const std::vector<std::uint8_t>& data)
+{
+    return std::string(data.begin(), data.end());
+}
 
 std::string Utf16Le(const std::string& utf8)
 {
@@ -50,12 +53,15 @@ TEST(RegText, ReadsWhatItWritesAndWhatOthersWrite)
         const char* name;
         std::string text;
     } rows[] = {
-        {"our own form", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\r\n\"SaveID\"=dword:00000001\r\n"
-                         "\"ID\"=\"k\\\\im\\\"\"\r\n\"POS\"=hex:2c,00,ff\r\n"},
-        {"LF ends, comments, blanks", "REGEDIT4\n; exported by hand\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\n"
-                                      "  \"SaveID\" = dword:1\n\"ID\"=\"k\\\\im\\\"\"\n\"POS\"=hex:2C, 0,FF\n"},
-        {"continued hex, any case", "REGEDIT4\r\n[hkey_current_user\\software\\tolvik\\pellamo]\r\n"
-                                    "\"saveid\"=DWORD:00000001\r\n\"id\"=\"k\\\\im\\\"\"\r\n\"pos\"=hex:2c,\\\r\n  00,\\\r\n  ff\r\n"},
+        {"our own form",
+         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\r\n\"SaveID\"=dword:00000001\r\n"
+         "\"ID\"=\"k\\\\im\\\"\"\r\n\"POS\"=hex:2c,00,ff\r\n"},
+        {"LF ends, comments, blanks",
+         "REGEDIT4\n; exported by hand\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\n"
+         "  \"SaveID\" = dword:1\n\"ID\"=\"k\\\\im\\\"\"\n\"POS\"=hex:2C, 0,FF\n"},
+        {"continued hex, any case",
+         "REGEDIT4\r\n[hkey_current_user\\software\\tolvik\\pellamo]\r\n"
+         "\"saveid\"=DWORD:00000001\r\n\"id\"=\"k\\\\im\\\"\"\r\n\"pos\"=hex:2c,\\\r\n  00,\\\r\n  ff\r\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -95,7 +101,8 @@ TEST(RegText, WritesTheExportForm)
                                  "\"Odd\"=hex(1):74,77,6f,0a,6c,69,6e,65,73\r\n"
                                  "@=hex(2):78\r\n"
                                  "\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo\\POS]\r\n"
-                                 "\"" + Cp("메인") + "\"=hex:2c,01,00,00,c8,00,00,00\r\n";
+                                 "\"" +
+                                 Cp("메인") + "\"=hex:2c,01,00,00,c8,00,00,00\r\n";
     EXPECT_EQ(doc.Serialize(), expected);
 
     RegDocument again;
@@ -160,7 +167,9 @@ TEST_F(Store, CreatesAPrivateFileAndReadsBackEveryType)
     CKvRegKey key;
     EXPECT_FALSE(key.Open("SOFTWARE\\Tolvik\\Pellamo"));
     ASSERT_TRUE(key.Create("SOFTWARE\\Tolvik\\Pellamo"));
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     ASSERT_EQ(stat(ProductConfigDir().c_str(), &st), 0);
@@ -195,7 +204,8 @@ TEST_F(Store, ASaveTheDiskCutsShortLeavesTheStoreAsItWas)
         FailingWriter full(budget);
         EXPECT_FALSE(key.SetValue("ID", RegSz, "a much longer identifier", 24));
         EXPECT_EQ(ReadFile(file), before);
-        EXPECT_EQ(ListDir(ProductConfigDir()), std::vector<std::string>{"settings.reg"}) << "no temporary left";
+        EXPECT_EQ(ListDir(ProductConfigDir()), std::vector<std::string>{"settings.reg"})
+            << "no temporary left";
     }
 }
 

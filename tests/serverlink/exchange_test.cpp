@@ -12,8 +12,14 @@
 
 namespace {
 
-std::string NoMac() { return {}; }
-std::string FixedMac() { return "00163E0A0B0C"; }
+std::string NoMac()
+{
+    return {};
+}
+std::string FixedMac()
+{
+    return "00163E0A0B0C";
+}
 
 double SecondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -30,18 +36,29 @@ std::string Text(CKvRcvCmd& reply, const char* name)
 // A sim with one account per way of answering, so that one server serves a whole table.
 std::vector<std::string> SimArgs(std::vector<std::string> extra = {})
 {
-    std::vector<std::string> args = {"--user",  "kim:pw:00",         "--auth",  "AC42",
-                                     "--group", "G7",                "--company", "C3",
-                                     "--user",  "refused:pw",        "--fault", "refused=refuse:113",
-                                     "--user",  "closer:pw",         "--fault", "closer=close",
-                                     "--user",  "half:pw",           "--fault", "half=close-mid-body",
-                                     "--user",  "huge:pw",           "--fault", "huge=oversize",
-                                     "--user",  "negative:pw",       "--fault", "negative=negative-length",
-                                     "--user",  "empty:pw",          "--fault", "empty=empty-ok",
-                                     "--user",  "silent:pw",         "--fault", "silent=silent",
-                                     "--user",  "slow:pw",           "--fault", "slow=trickle",
-                                     "--user",  "odd:pw",            "--fault", "odd=refuse:109",
-                                     "--user",  "boxed:pw:01:00163E0A0B0C"};
+    std::vector<std::string> args = {"--user",    "kim:pw:00",
+                                     "--auth",    "AC42",
+                                     "--group",   "G7",
+                                     "--company", "C3",
+                                     "--user",    "refused:pw",
+                                     "--fault",   "refused=refuse:113",
+                                     "--user",    "closer:pw",
+                                     "--fault",   "closer=close",
+                                     "--user",    "half:pw",
+                                     "--fault",   "half=close-mid-body",
+                                     "--user",    "huge:pw",
+                                     "--fault",   "huge=oversize",
+                                     "--user",    "negative:pw",
+                                     "--fault",   "negative=negative-length",
+                                     "--user",    "empty:pw",
+                                     "--fault",   "empty=empty-ok",
+                                     "--user",    "silent:pw",
+                                     "--fault",   "silent=silent",
+                                     "--user",    "slow:pw",
+                                     "--fault",   "slow=trickle",
+                                     "--user",    "odd:pw",
+                                     "--fault",   "odd=refuse:109",
+                                     "--user",    "boxed:pw:01:00163E0A0B0C"};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
 }
@@ -167,9 +184,12 @@ TEST_F(Exchange, ATricklingServerStillTimesOut)
 
 TEST_F(Exchange, SendingToAServerThatHasGoneIsAnErrorNotASignal)
 {
-    struct sigaction current {};
+    struct sigaction current
+    {
+    };
     sigaction(SIGPIPE, nullptr, &current);
-    ASSERT_EQ(current.sa_handler, SIG_DFL) << "a write to a closed peer would end this test if it raised SIGPIPE";
+    ASSERT_EQ(current.sa_handler, SIG_DFL)
+        << "a write to a closed peer would end this test if it raised SIGPIPE";
     EXPECT_EQ(Login("closer"), 107);
     // The same connection again: the peer has closed, so the writes meet a reset connection.
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -243,11 +263,15 @@ TEST(MacAddress, TakesTheFirstWiredCardWithAnAddress)
          "001122AABBCD",
          "ethernet 001122AABBCC\r\nethernet 001122AABBCD\r\n"},
         {"other adapters only logged",
-         {{"wlan0", wifi, false, "192.0.2.8"}, {"eth0", a1, true, "192.0.2.9"}, {"eth1", a2, true, "192.0.2.10"}},
+         {{"wlan0", wifi, false, "192.0.2.8"},
+          {"eth0", a1, true, "192.0.2.9"},
+          {"eth1", a2, true, "192.0.2.10"}},
          "001122AABBCC",
          "020000000001\r\nethernet 001122AABBCC\r\n"},
-        {"no 6-byte address", {{"tun0", {}, false, "10.0.0.1"}, {"ib0", std::vector<std::uint8_t>(20, 1), false, "0.0.0.0"}},
-         "", ""},
+        {"no 6-byte address",
+         {{"tun0", {}, false, "10.0.0.1"}, {"ib0", std::vector<std::uint8_t>(20, 1), false, "0.0.0.0"}},
+         "",
+         ""},
         {"no wired card", {{"wlan0", wifi, false, "192.0.2.8"}}, "", "020000000001\r\n"},
     };
     for (const Row& row : rows) {
@@ -272,9 +296,10 @@ TEST(MacAddress, TakesTheFirstWiredCardWithAnAddress)
 TEST(MacAddress, TheNeighbourTableNamesNoAddressOfOurs)
 {
     TempEnv env;
-    const std::string table = "IP address       HW type     Flags       HW address            Mask     Device\n"
-                              "192.0.2.1        0x1         0x2         02:fc:00:00:00:05     *        eth0\n"
-                              "192.0.2.2        0x1         0x0         00:00:00:00:00:00     *        eth0\n";
+    const std::string table =
+        "IP address       HW type     Flags       HW address            Mask     Device\n"
+        "192.0.2.1        0x1         0x2         02:fc:00:00:00:05     *        eth0\n"
+        "192.0.2.2        0x1         0x0         00:00:00:00:00:00     *        eth0\n";
     const std::vector<platform::NeighbourEntry> entries = platform::ParseNeighbourTable(table);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(FormatMacAddress(entries[0].Address), "02FC00000005");

@@ -7,7 +7,10 @@
 
 namespace {
 
-std::string BodyOf(const CKvSndCmd& cmd) { return std::string(cmd.Body(), static_cast<std::size_t>(cmd.BodyLength())); }
+std::string BodyOf(const CKvSndCmd& cmd)
+{
+    return std::string(cmd.Body(), static_cast<std::size_t>(cmd.BodyLength()));
+}
 
 std::vector<std::pair<std::string, std::string>> PairsOf(const CKvRcvCmd& cmd)
 {
@@ -28,21 +31,85 @@ TEST(SndCmd, WritesEveryValueType)
         std::function<void(CKvSndCmd&)> append;
         std::string body;
     } rows[] = {
-        {"date and time", [](CKvSndCmd& c) { SystemTime t{2024, 3, 2, 5, 7, 8, 9, 123}; c.Param("T", t); },
+        {"date and time",
+         [](CKvSndCmd& c) {
+             SystemTime t{2024, 3, 2, 5, 7, 8, 9, 123};
+             c.Param("T", t);
+         },
          "T=20240305070809"},
-        {"double", [](CKvSndCmd& c) { double v = 3.5; c.Param("D", v); }, "D=3.500000"},
-        {"negative double", [](CKvSndCmd& c) { double v = -0.25; c.Param("D", v); }, "D=-0.250000"},
-        {"float", [](CKvSndCmd& c) { float v = 1.25f; c.Param("F", v); }, "F=1.250000"},
-        {"int64", [](CKvSndCmd& c) { std::int64_t v = -5000000000; c.Param("L", v); }, "L=-5000000000"},
-        {"uint64", [](CKvSndCmd& c) { std::uint64_t v = 5000000000; c.Param("L", v); }, "L=5000000000"},
-        {"int32", [](CKvSndCmd& c) { std::int32_t v = 1; c.Param("Type", v); }, "Type=1"},
-        {"uint32", [](CKvSndCmd& c) { std::uint32_t v = 4000000000u; c.Param("U", v); }, "U=-294967296"},
-        {"uint16", [](CKvSndCmd& c) { std::uint16_t v = 65535; c.Param("W", v); }, "W=65535"},
-        {"int16", [](CKvSndCmd& c) { std::int16_t v = -2; c.Param("S", v); }, "S=-2"},
-        {"buffer", [](CKvSndCmd& c) { char v[8] = "abc"; c.Param("B", v, 8); }, "B=abc"},
+        {"double",
+         [](CKvSndCmd& c) {
+             double v = 3.5;
+             c.Param("D", v);
+         },
+         "D=3.500000"},
+        {"negative double",
+         [](CKvSndCmd& c) {
+             double v = -0.25;
+             c.Param("D", v);
+         },
+         "D=-0.250000"},
+        {"float",
+         [](CKvSndCmd& c) {
+             float v = 1.25f;
+             c.Param("F", v);
+         },
+         "F=1.250000"},
+        {"int64",
+         [](CKvSndCmd& c) {
+             std::int64_t v = -5000000000;
+             c.Param("L", v);
+         },
+         "L=-5000000000"},
+        {"uint64",
+         [](CKvSndCmd& c) {
+             std::uint64_t v = 5000000000;
+             c.Param("L", v);
+         },
+         "L=5000000000"},
+        {"int32",
+         [](CKvSndCmd& c) {
+             std::int32_t v = 1;
+             c.Param("Type", v);
+         },
+         "Type=1"},
+        {"uint32",
+         [](CKvSndCmd& c) {
+             std::uint32_t v = 4000000000u;
+             c.Param("U", v);
+         },
+         "U=-294967296"},
+        {"uint16",
+         [](CKvSndCmd& c) {
+             std::uint16_t v = 65535;
+             c.Param("W", v);
+         },
+         "W=65535"},
+        {"int16",
+         [](CKvSndCmd& c) {
+             std::int16_t v = -2;
+             c.Param("S", v);
+         },
+         "S=-2"},
+        {"buffer",
+         [](CKvSndCmd& c) {
+             char v[8] = "abc";
+             c.Param("B", v, 8);
+         },
+         "B=abc"},
         {"null buffer", [](CKvSndCmd& c) { c.Param("B", nullptr, 0); }, "B="},
-        {"string", [](CKvSndCmd& c) { std::string v = "x=y"; c.Param("S", v); }, "S=x=y"},
-        {"empty string", [](CKvSndCmd& c) { std::string v; c.Param("S", v); }, "S="},
+        {"string",
+         [](CKvSndCmd& c) {
+             std::string v = "x=y";
+             c.Param("S", v);
+         },
+         "S=x=y"},
+        {"empty string",
+         [](CKvSndCmd& c) {
+             std::string v;
+             c.Param("S", v);
+         },
+         "S="},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -93,12 +160,29 @@ TEST(RcvCmd, ParsesBodies)
         bool result;
         std::vector<std::pair<std::string, std::string>> pairs;
     } rows[] = {
-        {"pairs", "A=1\x01" "B=2", true, {{"A", "1"}, {"B", "2"}}},
+        {"pairs",
+         "A=1\x01"
+         "B=2",
+         true,
+         {{"A", "1"}, {"B", "2"}}},
         {"value with '='", "K=a=b=c", true, {{"K", "a=b=c"}}},
         {"empty name, empty value", "=x\x01k=", true, {{"", "x"}, {"k", ""}}},
-        {"empty middle segment", "A=1\x01\x01" "B=2", false, {{"A", "1"}}},
-        {"last segment without '='", "A=1\x01" "B", true, {{"A", "1"}}},
-        {"middle segment without '='", "A=1\x01" "B\x01" "C=3", false, {{"A", "1"}}},
+        {"empty middle segment",
+         "A=1\x01\x01"
+         "B=2",
+         false,
+         {{"A", "1"}}},
+        {"last segment without '='",
+         "A=1\x01"
+         "B",
+         true,
+         {{"A", "1"}}},
+        {"middle segment without '='",
+         "A=1\x01"
+         "B\x01"
+         "C=3",
+         false,
+         {{"A", "1"}}},
         {"trailing separator", "A=1\x01", true, {{"A", "1"}}},
         {"empty body", "", true, {}},
         {"korean value", "N=\xB1\xE8", true, {{"N", "\xB1\xE8"}}},
@@ -112,7 +196,8 @@ TEST(RcvCmd, ParsesBodies)
             EXPECT_EQ(cmd.ParseBody(static_cast<int>(row.body.size()), text.data(), copy), row.result);
             EXPECT_EQ(PairsOf(cmd), row.pairs);
             if (copy != 0) {
-                EXPECT_EQ(std::string(text.data(), row.body.size()), row.body) << "a copy leaves the text alone";
+                EXPECT_EQ(std::string(text.data(), row.body.size()), row.body)
+                    << "a copy leaves the text alone";
             }
         }
     }
@@ -120,7 +205,8 @@ TEST(RcvCmd, ParsesBodies)
 
 TEST(RcvCmd, ANegativeLengthRunsToTheZeroByteAndReparsingReplacesPairs)
 {
-    char text[] = "A=1\x01" "B=2\0C=3";
+    char text[] = "A=1\x01"
+                  "B=2\0C=3";
     CKvRcvCmd cmd;
     ASSERT_TRUE(cmd.ParseBody(-1, text, 1));
     EXPECT_EQ(PairsOf(cmd).size(), 2u);
@@ -133,9 +219,17 @@ TEST(RcvCmd, ANegativeLengthRunsToTheZeroByteAndReparsingReplacesPairs)
 
 TEST(RcvCmd, LooksNamesUpAndConverts)
 {
-    char text[] = "AuthCode=A1\x01" "authcode=second\x01" "Short=70000\x01" "Neg=-2\x01" "F=3.5\x01"
-                  "Big=-5000000000\x01" "T=20240305070809\x01" "T13=2024030507080\x01" "Junk=  +12abc\x01"
-                  "Word=abc\x01" "Dbl= 2.5e2x";
+    char text[] = "AuthCode=A1\x01"
+                  "authcode=second\x01"
+                  "Short=70000\x01"
+                  "Neg=-2\x01"
+                  "F=3.5\x01"
+                  "Big=-5000000000\x01"
+                  "T=20240305070809\x01"
+                  "T13=2024030507080\x01"
+                  "Junk=  +12abc\x01"
+                  "Word=abc\x01"
+                  "Dbl= 2.5e2x";
     CKvRcvCmd cmd;
     ASSERT_TRUE(cmd.ParseBody(-1, text, 1));
 

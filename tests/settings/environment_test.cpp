@@ -102,8 +102,13 @@ TEST(Numbers, DecimalValuesFollowAtoi)
     {
         const char* text;
         std::int32_t value;
-    } rows[] = {{"12", 12},   {"  -3", -3},         {"+4z", 4},          {"x1", 0},
-                {"", 0},      {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1}};
+    } rows[] = {{"12", 12},
+                {"  -3", -3},
+                {"+4z", 4},
+                {"x1", 0},
+                {"", 0},
+                {"99999999999", 2147483647},
+                {"-99999999999", -2147483647 - 1}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
         EXPECT_EQ(platform::Atoi32(row.text), row.value);
@@ -143,7 +148,8 @@ TEST_F(Environment, ReportsTheFirstMissingKeyOnly)
         std::string logged; // UTF-8
     } rows[] = {
         {"URL 관리", {"관리"}, "URL section의 관리 값을 읽을수 없습니다.\r\n"},
-        {"Settings ServerPort, URL not read", {"ServerPort", "WGInfo"},
+        {"Settings ServerPort, URL not read",
+         {"ServerPort", "WGInfo"},
          "Settings section의 ServerPort 값을 읽을수 없습니다.\r\n"},
         {"Settings ServerAddr", {"ServerAddr"}, "Settings section의 ServerAddr 값을 읽을수 없습니다.\r\n"},
         {"URL WGInfo", {"WGInfo"}, "URL section의 WGInfo 값을 읽을수 없습니다.\r\n"},

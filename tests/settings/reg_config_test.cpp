@@ -45,9 +45,11 @@ TEST_F(RegConfig, SavesTheFiveValuesAndLoadsThemBack)
     EXPECT_EQ(StoreText(), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\r\n"
                            "\"SaveID\"=dword:00000001\r\n"
                            "\"SavePW\"=dword:00000000\r\n"
-                           "\"ID\"=\"" + Cp("김철수") + "\"\r\n"
-                           "\"PW\"=\"\"\r\n"
-                           "\"AlwaysTop\"=dword:00000001\r\n");
+                           "\"ID\"=\"" +
+                               Cp("김철수") +
+                               "\"\r\n"
+                               "\"PW\"=\"\"\r\n"
+                               "\"AlwaysTop\"=dword:00000001\r\n");
     CKvRegConfig loaded;
     ASSERT_TRUE(loaded.Load());
     EXPECT_EQ(loaded.SaveID, 1u);
@@ -63,8 +65,10 @@ TEST_F(RegConfig, UnreadableValuesReadAsOffOrEmpty)
     WriteFile(platform::StoreFilePath(), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo]\r\n"
                                          "\"SaveID\"=hex:01\r\n"
                                          "\"SavePW\"=dword:00000002\r\n"
-                                         "\"ID\"=\"" + std::string(1100, 'i') + "\"\r\n"
-                                         "\"PW\"=hex(1):61,62,00,63\r\n");
+                                         "\"ID\"=\"" +
+                                             std::string(1100, 'i') +
+                                             "\"\r\n"
+                                             "\"PW\"=hex(1):61,62,00,63\r\n");
     CKvRegConfig config;
     ASSERT_TRUE(config.Load());
     EXPECT_EQ(config.SaveID, 0u) << "a one-byte value is no DWORD";
@@ -94,7 +98,8 @@ TEST_F(RegConfig, SavesPagePlacementsForTheStoredPagesOnly)
     EXPECT_EQ(settings.PagePlacements[Map].normalPosition.right, 3);
     EXPECT_EQ(settings.PagePlacements[Weather].normalPosition.right, 3) << "kept in memory";
     const std::string text = StoreText();
-    EXPECT_NE(text.find("\"" + Cp("지도") + "\"=hex:2c,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
+    EXPECT_NE(text.find("\"" + Cp("지도") +
+                        "\"=hex:2c,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
                         "00,00,00,00,00,00,00,00,01,00,00,00,02,00,00,00,03,00,00,00,04,00,00,00\r\n"),
               std::string::npos)
         << text;
@@ -122,7 +127,8 @@ TEST_F(RegConfig, SavesAndResetsWindowPoints)
     EXPECT_EQ(settings.PagePlacements[Vehicle].length, 44) << "page windows keep their placement";
     const std::string text = StoreText();
     for (const char* name : {"메인", "날씨", "공장"}) {
-        EXPECT_NE(text.find("\"" + Cp(name) + "\"=hex:81,69,67,ff,81,69,67,ff\r\n"), std::string::npos) << name;
+        EXPECT_NE(text.find("\"" + Cp(name) + "\"=hex:81,69,67,ff,81,69,67,ff\r\n"), std::string::npos)
+            << name;
     }
     EXPECT_NE(text.find("\"" + Cp("차량") + "\"=hex:2c,"), std::string::npos);
 }
@@ -141,5 +147,6 @@ TEST_F(RegConfig, ADamagedStoreIsLoggedWhereItWasKept)
                                  " cannot be read (line 1: not a registry export); kept as " +
                                  platform::StoreFilePath() + ".damaged-";
     EXPECT_NE(log.find(expected), std::string::npos) << log;
-    EXPECT_EQ(log.find("cannot be read", log.find(expected) + expected.size()), std::string::npos) << "logged once";
+    EXPECT_EQ(log.find("cannot be read", log.find(expected) + expected.size()), std::string::npos)
+        << "logged once";
 }

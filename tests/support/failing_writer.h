@@ -13,7 +13,10 @@
 class FailingWriter
 {
 public:
-    explicit FailingWriter(std::size_t budget) : m_previous(platform::SetWriteFunction(&Write)) { s_left = budget; }
+    explicit FailingWriter(std::size_t budget) : m_previous(platform::SetWriteFunction(&Write))
+    {
+        s_left = budget;
+    }
     FailingWriter(const FailingWriter&) = delete;
     FailingWriter& operator=(const FailingWriter&) = delete;
     ~FailingWriter() { platform::SetWriteFunction(m_previous); }

@@ -20,8 +20,9 @@ SimProcess::SimProcess(std::vector<std::string> args)
     char pattern[] = "/tmp/pellamo-sim-XXXXXX";
     m_dir = mkdtemp(pattern);
     const std::string ready = m_dir + "/ready";
-    std::vector<std::string> all = {PELLAMO_DISPATCH_SIM, "--login-port", "0", "--http-port", "0", "--ready-file", ready, "--log",
-                                    m_dir + "/requests", "--max-seconds", "300"};
+    std::vector<std::string> all = {
+        PELLAMO_DISPATCH_SIM, "--login-port",  "0",  "--http-port", "0", "--ready-file", ready, "--log",
+        m_dir + "/requests",  "--max-seconds", "300"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : all) {
@@ -72,7 +73,7 @@ int ClosedPort()
 {
     // Bind a port, then let it go: nothing listens there afterwards.
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in local {};
+    sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);

@@ -17,14 +17,18 @@ namespace {
 const char* const kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
 const char kUnset[] = "\x01";
 
-int RemoveEntry(const char* path, const struct stat*, int, FTW*) { return remove(path); }
+int RemoveEntry(const char* path, const struct stat*, int, FTW*)
+{
+    return remove(path);
+}
 
 } // namespace
 
 TempEnv::TempEnv()
 {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/pellamo-test-XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/pellamo-test-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }
@@ -33,9 +37,11 @@ TempEnv::TempEnv()
         const char* value = std::getenv(name);
         m_saved.emplace_back(name, value != nullptr ? value : kUnset);
     }
-    const std::pair<const char*, const char*> layout[] = {
-        {"HOME", "home"}, {"XDG_CONFIG_HOME", "config"}, {"XDG_STATE_HOME", "state"},
-        {"XDG_RUNTIME_DIR", "run"}, {"TMPDIR", "tmp"}};
+    const std::pair<const char*, const char*> layout[] = {{"HOME", "home"},
+                                                          {"XDG_CONFIG_HOME", "config"},
+                                                          {"XDG_STATE_HOME", "state"},
+                                                          {"XDG_RUNTIME_DIR", "run"},
+                                                          {"TMPDIR", "tmp"}};
     for (const auto& [name, folder] : layout) {
         const std::string path = Path(folder);
         mkdir(path.c_str(), 0700);
@@ -69,7 +75,9 @@ void WriteFile(const std::string& path, const std::string& content)
 
 bool Exists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return stat(path.c_str(), &st) == 0;
 }
 
@@ -89,4 +97,7 @@ std::vector<std::string> ListDir(const std::string& path)
     return names;
 }
 
-std::string Cp(const char* utf8) { return platform::Utf8ToCp949(utf8); }
+std::string Cp(const char* utf8)
+{
+    return platform::Utf8ToCp949(utf8);
+}

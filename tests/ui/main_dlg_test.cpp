@@ -82,8 +82,14 @@ public:
 class FakeParts : public IMainWindowParts
 {
 public:
-    std::unique_ptr<IOwnedWindow> NewWeatherDlg() override { return std::make_unique<FakeWindow>(&destroyed); }
-    std::unique_ptr<IOwnedWindow> NewFactoryDlg() override { return std::make_unique<FakeWindow>(&destroyed); }
+    std::unique_ptr<IOwnedWindow> NewWeatherDlg() override
+    {
+        return std::make_unique<FakeWindow>(&destroyed);
+    }
+    std::unique_ptr<IOwnedWindow> NewFactoryDlg() override
+    {
+        return std::make_unique<FakeWindow>(&destroyed);
+    }
     std::unique_ptr<IWebWindow> NewWebDlg(int index) override
     {
         ++pagesMade;
@@ -97,8 +103,14 @@ public:
 };
 
 // Tuesday morning, and a minute later.
-void TuesdayMorning() { FakeClock::Set(2024, 3, 5, 2, 9, 7, 30); }
-void AMinuteLater() { FakeClock::Set(2024, 3, 5, 2, 9, 8, 30); }
+void TuesdayMorning()
+{
+    FakeClock::Set(2024, 3, 5, 2, 9, 7, 30);
+}
+void AMinuteLater()
+{
+    FakeClock::Set(2024, 3, 5, 2, 9, 8, 30);
+}
 
 // The pixels where two pictures differ.
 QRegion Difference(const QImage& a, const QImage& b)
@@ -114,7 +126,10 @@ QRegion Difference(const QImage& a, const QImage& b)
     return changed;
 }
 
-QRect Area(int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); }
+QRect Area(int l, int t, int r, int b)
+{
+    return QRect(l, t, r - l, b - t);
+}
 
 class TestMainDlg : public CMainDlg
 {
@@ -128,8 +143,8 @@ public:
     void Init() { OnInitDialog(); }
     void Press(const QPoint& client)
     {
-        QMouseEvent press(QEvent::MouseButtonPress, client, mapToGlobal(client), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, client, mapToGlobal(client), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         mousePressEvent(&press);
     }
 
@@ -154,7 +169,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     }
 
-
     TempEnv env;
     EnvironmentSettings environment;
     SessionIdentity session;
@@ -175,9 +189,9 @@ TEST_F(MainWindow, ComesUpAtItsSizeWithItsButtonsInPlace)
         QRect geometry;
         bool visible;
     } rows[] = {
-        {res::IDC_WEATHER, QRect(167, 4, 30, 16), false}, {res::IDC_OFFICE, QRect(199, 4, 38, 16), true},
-        {res::IDC_CLOSE, QRect(239, 4, 15, 16), true},    {res::IDC_MAP, QRect(127, 94, 24, 18), true},
-        {res::IDC_SITE, QRect(152, 94, 25, 18), true},    {res::IDC_VEHICLE, QRect(177, 94, 25, 18), true},
+        {res::IDC_WEATHER, QRect(167, 4, 30, 16), false},  {res::IDC_OFFICE, QRect(199, 4, 38, 16), true},
+        {res::IDC_CLOSE, QRect(239, 4, 15, 16), true},     {res::IDC_MAP, QRect(127, 94, 24, 18), true},
+        {res::IDC_SITE, QRect(152, 94, 25, 18), true},     {res::IDC_VEHICLE, QRect(177, 94, 25, 18), true},
         {res::IDC_SHIPMENT, QRect(203, 94, 25, 18), true}, {res::IDC_SMS, QRect(230, 94, 24, 18), true},
     };
     for (const Row& row : rows) {
@@ -197,8 +211,9 @@ TEST_F(MainWindow, EachTextStaysInsideItsRectangle)
     dlg.Feed().ApplyDocument("88888.8|88888.8|88888.8|88888.8|888|888|888|A|B\r\n");
     const QImage figures = dlg.grab().toImage().convertToFormat(QImage::Format_RGB32);
     QRegion allowed;
-    for (const QRect& r : {Area(42, 34, 96, 47), Area(42, 52, 96, 70), Area(42, 73, 96, 89), Area(42, 92, 96, 110),
-                           Area(17, 120, 88, 136), Area(97, 120, 177, 136), Area(184, 120, 250, 136)}) {
+    for (const QRect& r :
+         {Area(42, 34, 96, 47), Area(42, 52, 96, 70), Area(42, 73, 96, 89), Area(42, 92, 96, 110),
+          Area(17, 120, 88, 136), Area(97, 120, 177, 136), Area(184, 120, 250, 136)}) {
         allowed += r;
     }
     const QRegion changed = Difference(blank, figures);
@@ -222,8 +237,9 @@ TEST_F(MainWindow, EachTextStaysInsideItsRectangle)
     const QRegion ticked = Difference(figures, later);
     EXPECT_FALSE(ticked.isEmpty());
     EXPECT_TRUE(ticked.subtracted(QRegion(Area(128, 45, 245, 86))).isEmpty()) << "only the clock changed";
-    EXPECT_TRUE(ticked.subtracted(QRegion(Area(CMainDlg::ClockRectLeft, CMainDlg::ClockRectTop,
-                                               CMainDlg::ClockRectRight + 2, CMainDlg::ClockRectBottom + 1)))
+    EXPECT_TRUE(ticked
+                    .subtracted(QRegion(Area(CMainDlg::ClockRectLeft, CMainDlg::ClockRectTop,
+                                             CMainDlg::ClockRectRight + 2, CMainDlg::ClockRectBottom + 1)))
                     .isEmpty())
         << "the clock timer's repaint rectangle covers what changes";
 }
@@ -302,8 +318,8 @@ TEST_F(MainWindow, OnlyTheTopBandStartsADragAndChainsGlue)
     QApplication::sendEvent(&dlg, &move);
     EXPECT_EQ(dlg.pos(), QPoint(130, 130));
     EXPECT_EQ(static_cast<FakeWindow*>(dlg.FactoryDlg())->place.top, 238 + 84 + 30);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPoint(80, 52), dlg.mapToGlobal(QPoint(80, 52)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPoint(80, 52), dlg.mapToGlobal(QPoint(80, 52)),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&dlg, &release);
     EXPECT_FALSE(dlg.Dragging());
 }

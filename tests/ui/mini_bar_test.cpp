@@ -131,9 +131,13 @@ TEST_F(MiniBar, ItsShapeHasTwoTabsAboveTheBody)
         QPoint at;
         bool inside;
     } rows[] = {
-        {"body", {100, 40}, true},         {"restore tab", {329, 3}, true}, {"close tab", {344, 3}, true},
-        {"blank row left", {100, 5}, false}, {"between the tabs", {337, 4}, false},
-        {"rounded corner", {0, 10}, false}, {"left edge mid", {0, 36}, true},
+        {"body", {100, 40}, true},
+        {"restore tab", {329, 3}, true},
+        {"close tab", {344, 3}, true},
+        {"blank row left", {100, 5}, false},
+        {"between the tabs", {337, 4}, false},
+        {"rounded corner", {0, 10}, false},
+        {"left edge mid", {0, 36}, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -171,6 +175,6 @@ TEST(TrayIcon, ItsMenuHasShowAsTheBoldDefault)
     actions[1]->trigger();
     EXPECT_EQ(commands, std::vector<int>{res::ID_RESET});
     EXPECT_FALSE(tray.IsAdded());
-    tray.RemoveIcon(); // harmless when absent
+    tray.RemoveIcon();                                     // harmless when absent
     tray.HandleNotification(99, CTrayIcon::RightButtonUp); // not this icon: nothing
 }

@@ -30,7 +30,10 @@ QImage Strip(int width, int rows, int rowHeight, int totalHeight = 0)
     return image;
 }
 
-int RowOf(const QImage& image) { return image.isNull() ? 0 : qRed(image.pixel(0, 0)) / 40; }
+int RowOf(const QImage& image)
+{
+    return image.isNull() ? 0 : qRed(image.pixel(0, 0)) / 40;
+}
 
 CKvBitmap Solid(int w, int h, QRgb colour)
 {
@@ -52,15 +55,15 @@ TEST(SkinArt, EveryBitmapHasItsSizeAndItsKeyGrey)
         int h;
         bool keyCorners;
     } rows[] = {
-        {130, 15, 48, false},  {131, 38, 48, false},  {132, 30, 48, false}, {133, 30, 48, false},
-        {134, 25, 54, false},  {135, 24, 54, false},  {136, 25, 54, false}, {137, 25, 54, false},
+        {130, 15, 48, false},  {131, 38, 48, false},  {132, 30, 48, false},  {133, 30, 48, false},
+        {134, 25, 54, false},  {135, 24, 54, false},  {136, 25, 54, false},  {137, 25, 54, false},
         {138, 24, 54, false},  {142, 259, 138, true}, {144, 259, 17, false}, {145, 47, 132, false},
         {146, 259, 105, true}, {147, 13, 36, false},  {148, 259, 19, false}, {149, 13, 36, false},
-        {150, 195, 30, false}, {151, 7, 30, false},   {152, 7, 165, false}, {153, 7, 7, false},
-        {154, 119, 30, false}, {155, 7, 153, false},  {156, 7, 7, false},   {157, 170, 7, false},
-        {158, 19, 54, false},  {159, 19, 54, false},  {160, 19, 54, false}, {172, 16, 39, false},
-        {175, 13, 24, false},  {176, 13, 24, false},  {178, 32, 48, false}, {179, 32, 48, false},
-        {181, 353, 62, false}, {182, 353, 62, false}, {183, 32, 51, false}, {184, 32, 51, false},
+        {150, 195, 30, false}, {151, 7, 30, false},   {152, 7, 165, false},  {153, 7, 7, false},
+        {154, 119, 30, false}, {155, 7, 153, false},  {156, 7, 7, false},    {157, 170, 7, false},
+        {158, 19, 54, false},  {159, 19, 54, false},  {160, 19, 54, false},  {172, 16, 39, false},
+        {175, 13, 24, false},  {176, 13, 24, false},  {178, 32, 48, false},  {179, 32, 48, false},
+        {181, 353, 62, false}, {182, 353, 62, false}, {183, 32, 51, false},  {184, 32, 51, false},
         {185, 32, 51, false},
     };
     for (const Row& row : rows) {
@@ -71,8 +74,8 @@ TEST(SkinArt, EveryBitmapHasItsSizeAndItsKeyGrey)
         EXPECT_EQ(bitmap.Height(), row.h);
         const QImage& image = bitmap.Image();
         if (row.keyCorners) {
-            for (const QPoint corner : {QPoint(0, 0), QPoint(row.w - 1, 0), QPoint(0, row.h - 1),
-                                        QPoint(row.w - 1, row.h - 1)}) {
+            for (const QPoint corner :
+                 {QPoint(0, 0), QPoint(row.w - 1, 0), QPoint(0, row.h - 1), QPoint(row.w - 1, row.h - 1)}) {
                 EXPECT_EQ(image.pixel(corner), KeyGrey);
             }
             EXPECT_NE(image.pixel(row.w / 2, row.h / 2), KeyGrey) << "inside the outline is opaque";
@@ -169,7 +172,8 @@ TEST(DrawKit, TextIsPlacedAndClippedToItsRectangle)
     {
         QPainter p(&canvas);
         p.setPen(Qt::blue);
-        font.Draw(p, QStringLiteral("1234567890123"), QRect(40, 2, 54, 16), DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+        font.Draw(p, QStringLiteral("1234567890123"), QRect(40, 2, 54, 16),
+                  DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
         EXPECT_EQ(p.pen().color(), QColor(Qt::blue)) << "the painter's colour comes back";
     }
     int inside = 0;
@@ -259,7 +263,14 @@ protected:
 
 TEST_F(ButtonStates, FollowTheMouseAndTheFocus)
 {
-    enum Action { Move, Press, Release, LoseFocus, Disable };
+    enum Action
+    {
+        Move,
+        Press,
+        Release,
+        LoseFocus,
+        Disable
+    };
     struct Step
     {
         Action action;

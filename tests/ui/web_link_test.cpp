@@ -3,8 +3,8 @@
 
 #include "support/event_wait.h"
 #include "support/link_peer.h"
-#include "support/temp_env.h"
 #include "support/message_recorder.h"
+#include "support/temp_env.h"
 #include "ui/windows/web_link.h"
 
 #include <QLocalSocket>
@@ -126,7 +126,8 @@ TEST_F(LinkSide, ProxiesCarryTheWidgetsRequestsAndTheHelpersReports)
     reported.showCmd = 1;
     reported.flags = 0;
     reported.normalPosition = {70, 80, 1094, 848};
-    helper->Send(WebMessageType::Moved, {IntField(id), RectField({70, 80, 1094, 848}), PlacementField(reported)});
+    helper->Send(WebMessageType::Moved,
+                 {IntField(id), RectField({70, 80, 1094, 848}), PlacementField(reported)});
     helper->Send(WebMessageType::Visible, {IntField(id), "0"});
     EXPECT_TRUE(WaitUntil([&] { return !page->Shown; }));
     EXPECT_EQ(page->GetWindowRect().top, 80);
@@ -135,7 +136,8 @@ TEST_F(LinkSide, ProxiesCarryTheWidgetsRequestsAndTheHelpersReports)
 
     helper->Send(WebMessageType::CloseRequested, {IntField(id)});
     ASSERT_TRUE(WaitUntil([&] { return !owner.Closes().empty(); }));
-    EXPECT_EQ(owner.Closes()[0], std::make_pair(int(WM_WEBDLG_CLOSED), reinterpret_cast<std::intptr_t>(page.get())));
+    EXPECT_EQ(owner.Closes()[0],
+              std::make_pair(int(WM_WEBDLG_CLOSED), reinterpret_cast<std::intptr_t>(page.get())));
 
     // The last window destroyed lets the helper go: its link closes.
     mark = helper->received.size();
@@ -161,7 +163,8 @@ TEST_F(LinkSide, HelperKilledMidSessionClosesItsWindowsAndTheNextOpenStartsAnoth
     ::kill(static_cast<pid_t>(processes[0]->processId()), SIGKILL);
     ASSERT_TRUE(WaitUntil([&] { return owner.Closes().size() == 2; }));
     EXPECT_EQ(owner.Closes()[0], std::make_pair(int(WM_MODELESS_CLOSED), std::intptr_t{103}));
-    EXPECT_EQ(owner.Closes()[1], std::make_pair(int(WM_WEBDLG_CLOSED), reinterpret_cast<std::intptr_t>(page.get())));
+    EXPECT_EQ(owner.Closes()[1],
+              std::make_pair(int(WM_WEBDLG_CLOSED), reinterpret_cast<std::intptr_t>(page.get())));
     // What the owner remembers is the last the helper reported.
     EXPECT_EQ(weather->GetWindowRect().left, 305);
     EXPECT_TRUE(weather->HasWindow());
@@ -187,7 +190,8 @@ TEST_F(LinkSide, HelperThatCannotStartOrNeverConnects)
     std::unique_ptr<IWebWindow> second = link.NewPage(0, "", {});
     ASSERT_TRUE(second->CreateModeless(&owner, nullptr));
     EXPECT_TRUE(WaitUntil([&] { return owner.Closes().size() == 1; }));
-    EXPECT_TRUE(WaitUntil([&] { return link.HelperPids().empty(); }, 15000)) << "the silent helper is not left";
+    EXPECT_TRUE(WaitUntil([&] { return link.HelperPids().empty(); }, 15000))
+        << "the silent helper is not left";
 }
 
 } // namespace

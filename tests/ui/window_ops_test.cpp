@@ -1,6 +1,6 @@
+#include "support/message_recorder.h"
 #include "ui/skin/skin_dialog.h"
 #include "ui/skin/window_ops.h"
-#include "support/message_recorder.h"
 
 #include <QApplication>
 #include <QTest>
@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
 
 class Weather : public CModelessDlg
 {

@@ -21,7 +21,8 @@ protected:
     WebChannelPair()
     {
         server.listen(QString::fromStdString(env.Path("link.sock")));
-        QObject::connect(&near, &CWebChannel::Received, [this](const WebMessage& m) { nearGot.push_back(m); });
+        QObject::connect(&near, &CWebChannel::Received,
+                         [this](const WebMessage& m) { nearGot.push_back(m); });
         QObject::connect(&far, &CWebChannel::Received, [this](const WebMessage& m) { farGot.push_back(m); });
         QObject::connect(&far, &CWebChannel::Lost, [this](CWebChannel::LossReason why) { farLost = why; });
     }

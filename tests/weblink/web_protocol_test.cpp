@@ -4,15 +4,19 @@
 
 namespace {
 
-WebMessage Message(WebMessageType type, std::vector<std::string> fields) { return WebMessage{type, std::move(fields)}; }
+WebMessage Message(WebMessageType type, std::vector<std::string> fields)
+{
+    return WebMessage{type, std::move(fields)};
+}
 
 } // namespace
 
 TEST(WebProtocol, MessagesSurviveAnySplitOfTheStream)
 {
     const std::vector<WebMessage> sent = {
-        Message(WebMessageType::Open, {IntField(7), IntField(0), IntField(0), std::string("http://h/map?a=1\x01\0b", 19),
-                                       "\xC1\xF6\xB5\xB5", std::string(44, '\0')}),
+        Message(WebMessageType::Open,
+                {IntField(7), IntField(0), IntField(0), std::string("http://h/map?a=1\x01\0b", 19),
+                 "\xC1\xF6\xB5\xB5", std::string(44, '\0')}),
         Message(WebMessageType::Moved, {IntField(7), RectField(Rect{-5, 10, 1019, 778})}),
         Message(WebMessageType::Close, {IntField(7)}),
         Message(WebMessageType::Hide, {}),

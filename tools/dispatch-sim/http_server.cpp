@@ -80,7 +80,8 @@ std::string PercentDecode(const std::string& text)
 {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         } else {
@@ -112,7 +113,7 @@ std::map<std::string, std::string> QueryValues(const std::string& query)
 std::string MovingFeedLine()
 {
     const std::time_t now = std::time(nullptr);
-    std::tm t {};
+    std::tm t{};
     localtime_r(&now, &t);
     const double minutes = t.tm_hour * 60 + t.tm_min + t.tm_sec / 60.0;
     double day = (minutes - 6 * 60) / (12 * 60); // the plants ship from 06:00 to 18:00
@@ -184,10 +185,16 @@ void Answer(const Config& config, State& state, const Request& request, int& cod
         body = "[Update]\r\nVersion=" + std::to_string(config.PublishedVersion) + "\r\n";
         return;
     }
-    const std::pair<const char*, const char*> pages[] = {
-        {"/map", "지도"},        {"/sites", "현장"}, {"/vehicles", "차량"}, {"/shipments", "출하"},
-        {"/sms", "SMS"},         {"/admin", "관리"}, {"/office", "사업소 시간대별 출하량"},
-        {"/weather", "날씨"},    {"/mileage", "마일리지"}, {"/page/popup", "새 창"}};
+    const std::pair<const char*, const char*> pages[] = {{"/map", "지도"},
+                                                         {"/sites", "현장"},
+                                                         {"/vehicles", "차량"},
+                                                         {"/shipments", "출하"},
+                                                         {"/sms", "SMS"},
+                                                         {"/admin", "관리"},
+                                                         {"/office", "사업소 시간대별 출하량"},
+                                                         {"/weather", "날씨"},
+                                                         {"/mileage", "마일리지"},
+                                                         {"/page/popup", "새 창"}};
     for (const auto& [path, title] : pages) {
         if (request.Path == path) {
             code = 200;
@@ -224,13 +231,15 @@ void Serve(const Config& config, State& state, int fd)
     std::string type;
     std::string body;
     Answer(config, state, answered, code, type, body);
-    AppendLog(config, "http " + request.Method + " " + request.Target + " fault=" + std::to_string(fault.Type));
+    AppendLog(config,
+              "http " + request.Method + " " + request.Target + " fault=" + std::to_string(fault.Type));
 
     const std::string length = "Content-Length: " + std::to_string(body.size()) + "\r\n";
     switch (fault.Type) {
     case HttpFault::Status:
         body = fault.Code == 204 ? std::string() : "status " + std::to_string(fault.Code) + "\r\n";
-        SendAll(fd, Head(fault.Code, type, fault.Code == 204 ? "" : "Content-Length: " + std::to_string(body.size()) + "\r\n") +
+        SendAll(fd, Head(fault.Code, type,
+                         fault.Code == 204 ? "" : "Content-Length: " + std::to_string(body.size()) + "\r\n") +
                         body);
         break;
     case HttpFault::SlowBody:
@@ -250,9 +259,10 @@ void Serve(const Config& config, State& state, int fd)
     case HttpFault::HugeUnannounced: {
         const std::size_t total = 256u * 1024 * 1024;
         const std::string block(65536, 'x');
-        bool going = SendAll(fd, Head(200, type, fault.Type == HttpFault::Huge
-                                                     ? "Content-Length: " + std::to_string(total) + "\r\n"
-                                                     : std::string()));
+        bool going = SendAll(fd, Head(200, type,
+                                      fault.Type == HttpFault::Huge
+                                          ? "Content-Length: " + std::to_string(total) + "\r\n"
+                                          : std::string()));
         for (std::size_t sent = 0; going && sent < total; sent += block.size()) {
             going = SendAll(fd, block);
         }
@@ -266,8 +276,8 @@ void Serve(const Config& config, State& state, int fd)
         char sizes[2][32];
         std::snprintf(sizes[0], sizeof sizes[0], "%zx\r\n", half);
         std::snprintf(sizes[1], sizeof sizes[1], "%zx\r\n", body.size() - half);
-        SendAll(fd, Head(code, type, "Transfer-Encoding: chunked\r\n") + sizes[0] + body.substr(0, half) + "\r\n" +
-                        sizes[1] + body.substr(half) + "\r\n0\r\n\r\n");
+        SendAll(fd, Head(code, type, "Transfer-Encoding: chunked\r\n") + sizes[0] + body.substr(0, half) +
+                        "\r\n" + sizes[1] + body.substr(half) + "\r\n0\r\n\r\n");
         break;
     }
     case HttpFault::Silent:

@@ -54,9 +54,9 @@ bool SendAll(int fd, const std::string& data)
 std::string Header(std::uint16_t command, std::uint16_t result, std::int32_t length)
 {
     const auto l = static_cast<std::uint32_t>(length);
-    const char bytes[8] = {static_cast<char>(command & 0xFF), static_cast<char>(command >> 8),
-                           static_cast<char>(result & 0xFF),  static_cast<char>(result >> 8),
-                           static_cast<char>(l & 0xFF),       static_cast<char>((l >> 8) & 0xFF),
+    const char bytes[8] = {static_cast<char>(command & 0xFF),   static_cast<char>(command >> 8),
+                           static_cast<char>(result & 0xFF),    static_cast<char>(result >> 8),
+                           static_cast<char>(l & 0xFF),         static_cast<char>((l >> 8) & 0xFF),
                            static_cast<char>((l >> 16) & 0xFF), static_cast<char>(l >> 24)};
     return std::string(bytes, 8);
 }
@@ -112,8 +112,8 @@ void Serve(const Config& config, State& state, int fd)
     }
     const auto* h = reinterpret_cast<const unsigned char*>(headerBytes);
     const std::uint16_t command = static_cast<std::uint16_t>(h[0] | (h[1] << 8));
-    const std::int32_t length =
-        static_cast<std::int32_t>(h[4] | (h[5] << 8) | (h[6] << 16) | (static_cast<std::uint32_t>(h[7]) << 24));
+    const std::int32_t length = static_cast<std::int32_t>(h[4] | (h[5] << 8) | (h[6] << 16) |
+                                                          (static_cast<std::uint32_t>(h[7]) << 24));
     std::string body(length > 0 && length <= 65536 ? static_cast<std::size_t>(length) : 0, '\0');
     if ((length < 0 || length > 65536) || !ReadAll(fd, body.data(), body.size())) {
         close(fd);
@@ -121,9 +121,9 @@ void Serve(const Config& config, State& state, int fd)
     }
     auto pairs = SplitPairs(body);
     const std::string id = pairs["ID"];
-    AppendLog(config, "login command=" + std::to_string(command) + " ID=" + ToUtf8(id) + " Mac=" + pairs["Mac"] +
-                          " Type=" + pairs["Type"] + " PWlength=" + std::to_string(pairs["PW"].size()) +
-                          " length=" + std::to_string(length));
+    AppendLog(config, "login command=" + std::to_string(command) + " ID=" + ToUtf8(id) +
+                          " Mac=" + pairs["Mac"] + " Type=" + pairs["Type"] + " PWlength=" +
+                          std::to_string(pairs["PW"].size()) + " length=" + std::to_string(length));
 
     std::uint16_t result = 0;
     std::vector<std::pair<std::string, std::string>> reply;
@@ -159,7 +159,8 @@ void Serve(const Config& config, State& state, int fd)
     std::string replyBody = JoinPairs(reply);
     switch (fault.Type) {
     case Fault::Refuse:
-        SendAll(fd, Header(command, static_cast<std::uint16_t>(fault.Code), static_cast<std::int32_t>(replyBody.size())) +
+        SendAll(fd, Header(command, static_cast<std::uint16_t>(fault.Code),
+                           static_cast<std::int32_t>(replyBody.size())) +
                         replyBody);
         break;
     case Fault::Close:
@@ -172,7 +173,8 @@ void Serve(const Config& config, State& state, int fd)
         WaitForClose(fd);
         break;
     case Fault::Trickle: {
-        const std::string whole = Header(command, result, static_cast<std::int32_t>(replyBody.size())) + replyBody;
+        const std::string whole =
+            Header(command, result, static_cast<std::int32_t>(replyBody.size())) + replyBody;
         for (char c : whole) {
             if (!SendAll(fd, std::string(1, c))) {
                 break;
@@ -209,7 +211,7 @@ std::vector<int> FillBacklog(const std::string& address, int port)
     std::vector<int> fillers;
     for (int i = 0; i < 16; ++i) {
         const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        sockaddr_in target {};
+        sockaddr_in target{};
         target.sin_family = AF_INET;
         target.sin_port = htons(static_cast<std::uint16_t>(port));
         inet_pton(AF_INET, address.c_str(), &target.sin_addr);

@@ -46,9 +46,15 @@ std::string Convert(const std::string& in, const char* to, const char* from)
 
 } // namespace
 
-std::string ToCp949(const std::string& utf8) { return Convert(utf8, "CP949", "UTF-8"); }
+std::string ToCp949(const std::string& utf8)
+{
+    return Convert(utf8, "CP949", "UTF-8");
+}
 
-std::string ToUtf8(const std::string& cp949) { return Convert(cp949, "UTF-8", "CP949"); }
+std::string ToUtf8(const std::string& cp949)
+{
+    return Convert(cp949, "UTF-8", "CP949");
+}
 
 void AppendLog(const Config& config, const std::string& line)
 {
@@ -67,7 +73,7 @@ int Listen(const std::string& address, int port, int backlog, int& actualPort)
     }
     const int on = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in local {};
+    sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(static_cast<std::uint16_t>(port));
     if (inet_pton(AF_INET, address.c_str(), &local.sin_addr) != 1 ||
@@ -117,18 +123,23 @@ bool ParseFault(const std::string& text, sim::Fault& fault)
     const std::size_t colon = text.find(':');
     const std::string kind = text.substr(0, colon);
     const std::string arg = colon == std::string::npos ? std::string() : text.substr(colon + 1);
-    const std::pair<const char*, sim::Fault::Kind> kinds[] = {
-        {"refuse", sim::Fault::Refuse},   {"close", sim::Fault::Close},
-        {"close-mid-body", sim::Fault::CloseMidBody}, {"silent", sim::Fault::Silent},
-        {"trickle", sim::Fault::Trickle}, {"oversize", sim::Fault::Oversize},
-        {"negative-length", sim::Fault::NegativeLength}, {"empty-ok", sim::Fault::EmptyOk},
-        {"stall", sim::Fault::Stall},     {"accept-delay", sim::Fault::AcceptDelay}};
+    const std::pair<const char*, sim::Fault::Kind> kinds[] = {{"refuse", sim::Fault::Refuse},
+                                                              {"close", sim::Fault::Close},
+                                                              {"close-mid-body", sim::Fault::CloseMidBody},
+                                                              {"silent", sim::Fault::Silent},
+                                                              {"trickle", sim::Fault::Trickle},
+                                                              {"oversize", sim::Fault::Oversize},
+                                                              {"negative-length", sim::Fault::NegativeLength},
+                                                              {"empty-ok", sim::Fault::EmptyOk},
+                                                              {"stall", sim::Fault::Stall},
+                                                              {"accept-delay", sim::Fault::AcceptDelay}};
     for (const auto& [name, type] : kinds) {
         if (kind == name) {
             fault.Type = type;
             fault.Code = type == sim::Fault::Refuse ? std::atoi(arg.c_str()) : 0;
             fault.DelayMs = type == sim::Fault::AcceptDelay ? std::atoi(arg.c_str()) : 0;
-            return !(type == sim::Fault::Refuse && arg.empty()) && !(type == sim::Fault::AcceptDelay && arg.empty());
+            return !(type == sim::Fault::Refuse && arg.empty()) &&
+                   !(type == sim::Fault::AcceptDelay && arg.empty());
         }
     }
     return false;
@@ -139,10 +150,14 @@ bool ParseHttpFault(const std::string& text, sim::HttpFault& fault)
     const std::size_t colon = text.find(':');
     const std::string kind = text.substr(0, colon);
     const std::pair<const char*, sim::HttpFault::Kind> kinds[] = {
-        {"status", sim::HttpFault::Status},     {"slow-body", sim::HttpFault::SlowBody},
-        {"cut", sim::HttpFault::Cut},           {"huge", sim::HttpFault::Huge},
-        {"huge-unannounced", sim::HttpFault::HugeUnannounced}, {"no-length", sim::HttpFault::NoLength},
-        {"chunked", sim::HttpFault::Chunked},   {"silent", sim::HttpFault::Silent},
+        {"status", sim::HttpFault::Status},
+        {"slow-body", sim::HttpFault::SlowBody},
+        {"cut", sim::HttpFault::Cut},
+        {"huge", sim::HttpFault::Huge},
+        {"huge-unannounced", sim::HttpFault::HugeUnannounced},
+        {"no-length", sim::HttpFault::NoLength},
+        {"chunked", sim::HttpFault::Chunked},
+        {"silent", sim::HttpFault::Silent},
         {"redirect", sim::HttpFault::Redirect}};
     for (const auto& [name, type] : kinds) {
         if (kind == name) {
@@ -245,7 +260,8 @@ int main(int argc, char** argv)
             config.FeedLine = sim::ToCp949(value);
         } else if (option == "--session") {
             const std::size_t equals = value.find('=');
-            sessions[sim::ToCp949(value.substr(0, equals))] = equals == std::string::npos ? "" : value.substr(equals + 1);
+            sessions[sim::ToCp949(value.substr(0, equals))] =
+                equals == std::string::npos ? "" : value.substr(equals + 1);
         } else if (option == "--published-version") {
             config.PublishedVersion = std::atoi(value.c_str());
         } else if (option == "--http-fault") {
@@ -277,7 +293,8 @@ int main(int argc, char** argv)
     sim::State state;
     state.RunAuthCode = RandomCode();
     state.AuthCodes = sessions;
-    const bool stalls = config.AllFault.Type == sim::Fault::Stall || config.AllFault.Type == sim::Fault::AcceptDelay;
+    const bool stalls =
+        config.AllFault.Type == sim::Fault::Stall || config.AllFault.Type == sim::Fault::AcceptDelay;
     int loginPort = 0;
     const int login = sim::Listen(config.Bind, config.LoginPort, stalls ? 0 : 64, loginPort);
     if (login < 0) {

@@ -13,26 +13,27 @@ namespace sim {
 
 struct Account
 {
-    std::string Password;      // CP949
-    std::string Perm = "01";   // UserPerm
+    std::string Password;          // CP949
+    std::string Perm = "01";       // UserPerm
     std::vector<std::string> Macs; // allowed hardware addresses; empty = any
 };
 
 // How a login is answered when it is not answered normally.
 struct Fault
 {
-    enum Kind {
+    enum Kind
+    {
         None,
-        Refuse,        // the header carries Code, with a body of pairs all the same
-        Close,         // close without a reply
-        CloseMidBody,  // the header and half the body, then close
-        Silent,        // never answer, keep the connection open
-        Trickle,       // the normal reply, one byte a second
-        Oversize,      // a Length larger than any client's receive area
+        Refuse,       // the header carries Code, with a body of pairs all the same
+        Close,        // close without a reply
+        CloseMidBody, // the header and half the body, then close
+        Silent,       // never answer, keep the connection open
+        Trickle,      // the normal reply, one byte a second
+        Oversize,     // a Length larger than any client's receive area
         NegativeLength,
-        EmptyOk,       // Result 0 with no body
-        Stall,         // never accept connections (listener-wide)
-        AcceptDelay,   // accept only after DelayMs (listener-wide)
+        EmptyOk,     // Result 0 with no body
+        Stall,       // never accept connections (listener-wide)
+        AcceptDelay, // accept only after DelayMs (listener-wide)
     } Type = None;
     int Code = 0;
     int DelayMs = 0;
@@ -41,17 +42,18 @@ struct Fault
 // How an HTTP request is answered when it is not answered normally.
 struct HttpFault
 {
-    enum Kind {
+    enum Kind
+    {
         None,
-        Status,     // answer with Code and a short body
-        SlowBody,   // the body five bytes a second
-        Cut,        // announce the whole body, send half, close
-        Huge,       // a 256 MiB body with its length announced
+        Status,          // answer with Code and a short body
+        SlowBody,        // the body five bytes a second
+        Cut,             // announce the whole body, send half, close
+        Huge,            // a 256 MiB body with its length announced
         HugeUnannounced, // 256 MiB without Content-Length
-        NoLength,   // the body without Content-Length, ended by closing
-        Chunked,    // the body in chunks
-        Silent,     // read the request, never answer
-        Redirect,   // 302 to the same path under /moved-here
+        NoLength,        // the body without Content-Length, ended by closing
+        Chunked,         // the body in chunks
+        Silent,          // read the request, never answer
+        Redirect,        // 302 to the same path under /moved-here
     } Type = None;
     int Code = 0;
 };
@@ -70,7 +72,7 @@ struct Config
 
     int HttpPort = 17180;
     int PublishedVersion = 1;
-    std::string FeedLine; // CP949; empty: figures that move with the time of day
+    std::string FeedLine;                        // CP949; empty: figures that move with the time of day
     std::map<std::string, HttpFault> PathFaults; // by path without the query
     HttpFault AllHttpFault;
 };

@@ -7,12 +7,12 @@
 // The password is read from standard input when it is "-" or left out, and is printed nowhere.
 
 #include "app/sign_in.h"
+#include "feed/status_feed.h"
 #include "platform/network.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "serverlink/mac_address.h"
 #include "serverlink/server_session.h"
-#include "feed/status_feed.h"
 #include "settings/environment.h"
 
 #include <QCoreApplication>
@@ -42,7 +42,7 @@ std::string ModuleDir()
 std::string ReadPassword()
 {
     const bool terminal = isatty(STDIN_FILENO) != 0;
-    termios saved {};
+    termios saved{};
     if (terminal) {
         std::cerr << "password: " << std::flush;
         tcgetattr(STDIN_FILENO, &saved);
@@ -62,7 +62,8 @@ std::string ReadPassword()
 int ShowMac()
 {
     for (const platform::NetworkAdapter& adapter : platform::ListNetworkAdapters()) {
-        std::cout << "adapter " << adapter.Name << " " << (adapter.Address.empty() ? "-" : FormatMacAddress(adapter.Address))
+        std::cout << "adapter " << adapter.Name << " "
+                  << (adapter.Address.empty() ? "-" : FormatMacAddress(adapter.Address))
                   << (adapter.IsEthernet ? " ethernet " : " other ") << adapter.IpAddress << "\n";
     }
     const std::string address = FindMacAddress();
@@ -96,10 +97,14 @@ int PollFeed(const EnvironmentSettings& env, const SessionIdentity& identity)
     }
     const StatusRecord& r = feed.Record();
     const std::pair<const char*, std::string> fields[] = {
-        {"PlannedVolume", r.PlannedVolume},     {"OrderedVolume", r.OrderedVolume},
-        {"ShippedVolume", r.ShippedVolume},     {"RemainingVolume", r.RemainingVolume},
-        {"OperatingCount", std::to_string(r.OperatingCount)}, {"HiredCount", std::to_string(r.HiredCount)},
-        {"WaitingCount", std::to_string(r.WaitingCount)},     {"PlantCaption", r.PlantCaption},
+        {"PlannedVolume", r.PlannedVolume},
+        {"OrderedVolume", r.OrderedVolume},
+        {"ShippedVolume", r.ShippedVolume},
+        {"RemainingVolume", r.RemainingVolume},
+        {"OperatingCount", std::to_string(r.OperatingCount)},
+        {"HiredCount", std::to_string(r.HiredCount)},
+        {"WaitingCount", std::to_string(r.WaitingCount)},
+        {"PlantCaption", r.PlantCaption},
         {"Extra", r.Extra}};
     for (const auto& [name, value] : fields) {
         std::cout << name << "=" << platform::Cp949ToUtf8(value) << "\n";
@@ -111,14 +116,14 @@ int Login(const std::string& dir, const std::string& idUtf8, std::string passwor
 {
     EnvironmentSettings env;
     if (!LoadEnvironmentFile(env, dir)) {
-        std::cout << "환경파일을 읽을 수 없습니다. ("
-                  << ModuleFile(dir, "Pellamo.ini") << ")\n";
+        std::cout << "환경파일을 읽을 수 없습니다. (" << ModuleFile(dir, "Pellamo.ini") << ")\n";
         return 1;
     }
     std::cout << "server: " << platform::Cp949ToUtf8(env.ServerAddr) << ":" << env.ServerPort << "\n";
     ServerSession session;
     SessionIdentity identity;
-    const int code = TryLogin(session, env, identity, platform::Utf8ToCp949(idUtf8), platform::Utf8ToCp949(passwordUtf8));
+    const int code =
+        TryLogin(session, env, identity, platform::Utf8ToCp949(idUtf8), platform::Utf8ToCp949(passwordUtf8));
     std::fill(passwordUtf8.begin(), passwordUtf8.end(), '\0');
     if (code != LoginAccepted) {
         std::cout << "result: " << code << " " << platform::Cp949ToUtf8(LoginErrorText(code)) << "\n";

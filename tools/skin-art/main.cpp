@@ -74,7 +74,8 @@ void HardRoundRect(QPainter& p, const QRect& r, int radius, const QBrush& fill)
     p.restore();
 }
 
-void SoftRoundRect(QPainter& p, const QRectF& r, qreal radius, const QBrush& fill, const QColor& line = QColor())
+void SoftRoundRect(QPainter& p, const QRectF& r, qreal radius, const QBrush& fill,
+                   const QColor& line = QColor())
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -131,7 +132,8 @@ void Strip(int id, int w, int h, const StateDraw& draw, const QColor& ground)
     Save(image, id);
 }
 
-StateDraw Pill(const QString& label, const QColor (&fills)[3], const QColor& ink, int fontSize, const QColor& ground)
+StateDraw Pill(const QString& label, const QColor (&fills)[3], const QColor& ink, int fontSize,
+               const QColor& ground)
 {
     return [=](QPainter& p, const QRect& r, int state) {
         p.fillRect(r, ground);
@@ -157,7 +159,8 @@ StateDraw Glyph(const std::function<void(QPainter&, const QRect&)>& glyph, const
 
 void Cross(QPainter& p, const QRect& r)
 {
-    const QRectF c = QRectF(r).adjusted(r.width() * 0.3, r.height() * 0.28, -r.width() * 0.3, -r.height() * 0.28);
+    const QRectF c =
+        QRectF(r).adjusted(r.width() * 0.3, r.height() * 0.28, -r.width() * 0.3, -r.height() * 0.28);
     p.drawLine(c.topLeft(), c.bottomRight());
     p.drawLine(c.topRight(), c.bottomLeft());
 }
@@ -172,7 +175,8 @@ void Box(QPainter& p, const QRect& r)
 {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(p.pen().color(), 1));
-    const QRect b = r.adjusted(r.width() / 4 + 1, r.height() / 4 + 1, -r.width() / 4 - 1, -r.height() / 4 - 1);
+    const QRect b =
+        r.adjusted(r.width() / 4 + 1, r.height() / 4 + 1, -r.width() / 4 - 1, -r.height() / 4 - 1);
     p.drawRect(b);
     p.drawLine(b.left(), b.top() + 1, b.right(), b.top() + 1);
 }
@@ -238,8 +242,10 @@ void LoginBackground()
     ProductName(p, 8, 23);
     Text(p, QRect(100, 0, 100, 23), QString::fromUtf8("로그인"), Face(11, false), QColor(200, 215, 235),
          Qt::AlignLeft | Qt::AlignVCenter);
-    Text(p, QRect(14, 32, 64, 17), QString::fromUtf8("아이디"), Face(11), Ink, Qt::AlignLeft | Qt::AlignVCenter);
-    Text(p, QRect(14, 54, 64, 18), QString::fromUtf8("비밀번호"), Face(11), Ink, Qt::AlignLeft | Qt::AlignVCenter);
+    Text(p, QRect(14, 32, 64, 17), QString::fromUtf8("아이디"), Face(11), Ink,
+         Qt::AlignLeft | Qt::AlignVCenter);
+    Text(p, QRect(14, 54, 64, 18), QString::fromUtf8("비밀번호"), Face(11), Ink,
+         Qt::AlignLeft | Qt::AlignVCenter);
     SoftRoundRect(p, QRectF(79.5, 31.5, 102, 18), 2, White, PanelLine);
     SoftRoundRect(p, QRectF(79.5, 53.5, 102, 19), 2, White, PanelLine);
     // Painted check boxes; the real ones lie over them.

@@ -24,7 +24,8 @@ constexpr COLORREF RGB(int r, int g, int b)
 QColor ToQColor(COLORREF colour);
 
 // The text placement flags of the platform's DrawText, as the windows give them.
-enum : unsigned {
+enum : unsigned
+{
     DT_LEFT = 0x00,
     DT_CENTER = 0x01,
     DT_RIGHT = 0x02,

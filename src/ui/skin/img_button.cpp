@@ -21,7 +21,8 @@ bool CKvImgButton::LoadImages(const QImage& loaded, int flags)
     }
     const QImage strip = loaded.convertToFormat(QImage::Format_RGB32);
     ReleaseImages();
-    const int count = 1 + ((flags & HasHover) != 0) + ((flags & HasPressed) != 0) + ((flags & HasDisabled) != 0);
+    const int count =
+        1 + ((flags & HasHover) != 0) + ((flags & HasPressed) != 0) + ((flags & HasDisabled) != 0);
     m_imageWidth = strip.width();
     m_imageHeight = strip.height() / count;
     // Rows come in strip order; each is stored under the state it shows.

@@ -16,8 +16,19 @@ class CKvImgButton : public QAbstractButton
 {
     Q_OBJECT
 public:
-    enum StateImage { Normal = 0, Hovered = 1, Disabled = 2, Down = 3 };
-    enum StripFlag { HasHover = 1, HasPressed = 2, HasDisabled = 4 };
+    enum StateImage
+    {
+        Normal = 0,
+        Hovered = 1,
+        Disabled = 2,
+        Down = 3
+    };
+    enum StripFlag
+    {
+        HasHover = 1,
+        HasPressed = 2,
+        HasDisabled = 4
+    };
 
     explicit CKvImgButton(QWidget* parent = nullptr);
 
@@ -80,7 +91,8 @@ public:
     {
         Create(parent, table, N, command);
     }
-    void Create(QWidget* parent, const ImgButtonSpec* table, std::size_t count, const std::function<void(int)>& command);
+    void Create(QWidget* parent, const ImgButtonSpec* table, std::size_t count,
+                const std::function<void(int)>& command);
     // Cuts each strip (normal, hover and pressed rows) and puts the button at its row's point.
     void LoadImages();
     // Null for an id the table does not have.

@@ -17,7 +17,8 @@
 #include <QDialog>
 #include <QEventLoop>
 
-enum HitTestCode : int {
+enum HitTestCode : int
+{
     HTNOWHERE = 0,
     HTCLIENT = 1,
     HTCAPTION = 2,
@@ -31,7 +32,11 @@ enum HitTestCode : int {
     HTBOTTOMRIGHT = 17,
 };
 
-enum DialogResult : int { IDOK = 1, IDCANCEL = 2 };
+enum DialogResult : int
+{
+    IDOK = 1,
+    IDCANCEL = 2
+};
 
 class CWGDialog : public QDialog
 {

@@ -60,11 +60,15 @@ QRegion RoundedRegion(const QRect& area, int corner)
     return QRegion(shape);
 }
 
-void ApplyRoundedRegion(QWidget* window) { window->setMask(RoundedRegion(QRect(QPoint(0, 0), window->size()), 9)); }
+void ApplyRoundedRegion(QWidget* window)
+{
+    window->setMask(RoundedRegion(QRect(QPoint(0, 0), window->size()), 9));
+}
 
 QImage ColourKeyMaskSource(const QImage& rendered)
 {
-    return rendered.convertToFormat(QImage::Format_RGB32).createMaskFromColor(qRgb(128, 128, 128), Qt::MaskInColor);
+    return rendered.convertToFormat(QImage::Format_RGB32)
+        .createMaskFromColor(qRgb(128, 128, 128), Qt::MaskInColor);
 }
 
 bool ApplyColourKey(QWidget* window, const QImage& rendered)
@@ -79,7 +83,10 @@ bool ApplyColourKey(QWidget* window, const QImage& rendered)
 
 namespace {
 
-bool Within(int value, int low, int high) { return low <= value && value <= high; }
+bool Within(int value, int low, int high)
+{
+    return low <= value && value <= high;
+}
 
 // Both docking rules: an edge of the moving window within the target's span counts; with
 // containedSpans, so does a target that lies within the moving window's span.
@@ -117,9 +124,15 @@ bool Snap(WindowPos& pos, const Rect& t, bool containedSpans)
 
 } // namespace
 
-bool SnapAfterMove(WindowPos& pos, const Rect& target) { return Snap(pos, target, true); }
+bool SnapAfterMove(WindowPos& pos, const Rect& target)
+{
+    return Snap(pos, target, true);
+}
 
-bool SnapWhileMoving(WindowPos& pos, const Rect& target) { return Snap(pos, target, false); }
+bool SnapWhileMoving(WindowPos& pos, const Rect& target)
+{
+    return Snap(pos, target, false);
+}
 
 bool IsAdjacent(const Rect& a, const Rect& b)
 {

@@ -15,7 +15,8 @@
 class QWidget;
 
 // Posted (never sent) to the owner of modeless windows.
-enum WindowMessage : int {
+enum WindowMessage : int
+{
     WM_USER = 0x0400,
     WM_MODELESS_CLOSED = WM_USER + 11,
     WM_WEBDLG_CLOSED = WM_USER + 12,

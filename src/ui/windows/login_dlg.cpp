@@ -98,4 +98,7 @@ void CLoginDlg::OnCancel()
     }
 }
 
-bool CLoginDlg::Ask(const std::string& question) { return AskYesNo(question, this); }
+bool CLoginDlg::Ask(const std::string& question)
+{
+    return AskYesNo(question, this);
+}

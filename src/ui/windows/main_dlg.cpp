@@ -20,10 +20,14 @@ namespace {
 
 // In member order; the weather button is skinned and placed but never shown.
 const ImgButtonSpec kButtons[] = {
-    {res::IDC_WEATHER, res::MainWeatherButton, 167, 4, false},  {res::IDC_OFFICE, res::MainOfficeButton, 199, 4, true},
-    {res::IDC_CLOSE, res::MainCloseButton, 239, 4, true},       {res::IDC_MAP, res::MainMapButton, 127, 94, true},
-    {res::IDC_SITE, res::MainSiteButton, 152, 94, true},        {res::IDC_VEHICLE, res::MainVehicleButton, 177, 94, true},
-    {res::IDC_SHIPMENT, res::MainShipmentButton, 203, 94, true}, {res::IDC_SMS, res::MainSmsButton, 230, 94, true},
+    {res::IDC_WEATHER, res::MainWeatherButton, 167, 4, false},
+    {res::IDC_OFFICE, res::MainOfficeButton, 199, 4, true},
+    {res::IDC_CLOSE, res::MainCloseButton, 239, 4, true},
+    {res::IDC_MAP, res::MainMapButton, 127, 94, true},
+    {res::IDC_SITE, res::MainSiteButton, 152, 94, true},
+    {res::IDC_VEHICLE, res::MainVehicleButton, 177, 94, true},
+    {res::IDC_SHIPMENT, res::MainShipmentButton, 203, 94, true},
+    {res::IDC_SMS, res::MainSmsButton, 230, 94, true},
 };
 
 const char* const kWeekdays[7] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
@@ -32,7 +36,9 @@ const char* const kWeekdays[7] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT
 
 CMainDlg::CMainDlg(EnvironmentSettings& environment, const SessionIdentity& session, IMainWindowParts& parts)
     : CWGDialog(res::IDD_MAIN, nullptr), m_environment(environment), m_session(session), m_parts(parts),
-      m_feed([&environment, &session](std::string& url) { return BuildServiceUrl(environment, session, Main, url); })
+      m_feed([&environment, &session](std::string& url) {
+          return BuildServiceUrl(environment, session, Main, url);
+      })
 {
     // A window of its own with a taskbar entry, not a dialog of another window.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
@@ -57,7 +63,10 @@ CMainDlg::~CMainDlg()
     }
 }
 
-CKvImgButton* CMainDlg::Button(int controlId) const { return m_buttons.Button(controlId); }
+CKvImgButton* CMainDlg::Button(int controlId) const
+{
+    return m_buttons.Button(controlId);
+}
 
 bool CMainDlg::OnInitDialog()
 {
@@ -69,7 +78,8 @@ bool CMainDlg::OnInitDialog()
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // Where a dialog without a place of its own comes up: centred on the screen.
         const QRect area = screen->geometry();
-        move(area.left() + (area.width() - Background.Width()) / 2, area.top() + (area.height() - Background.Height()) / 2);
+        move(area.left() + (area.width() - Background.Width()) / 2,
+             area.top() + (area.height() - Background.Height()) / 2);
     }
     ApplyWindowShape();
 
@@ -278,17 +288,25 @@ void CMainDlg::TogglePage(int index)
 
 void CMainDlg::OpenWeather()
 {
-    OpenDocked(m_weatherDlg, &IMainWindowParts::NewWeatherDlg, m_environment.WeatherPoint, m_factoryDlg.get(), 84);
+    OpenDocked(m_weatherDlg, &IMainWindowParts::NewWeatherDlg, m_environment.WeatherPoint, m_factoryDlg.get(),
+               84);
 }
 
-void CMainDlg::CloseWeather() { CloseDocked(m_weatherDlg, Weather); }
+void CMainDlg::CloseWeather()
+{
+    CloseDocked(m_weatherDlg, Weather);
+}
 
 void CMainDlg::OpenFactory()
 {
-    OpenDocked(m_factoryDlg, &IMainWindowParts::NewFactoryDlg, m_environment.PlantPoint, m_weatherDlg.get(), 303);
+    OpenDocked(m_factoryDlg, &IMainWindowParts::NewFactoryDlg, m_environment.PlantPoint, m_weatherDlg.get(),
+               303);
 }
 
-void CMainDlg::CloseFactory() { CloseDocked(m_factoryDlg, Office); }
+void CMainDlg::CloseFactory()
+{
+    CloseDocked(m_factoryDlg, Office);
+}
 
 void CMainDlg::OpenDocked(std::unique_ptr<IOwnedWindow>& window, MakeDocked make, const Point& remembered,
                           const IOwnedWindow* other, int height)
@@ -421,7 +439,10 @@ void CMainDlg::OnWindowMessage(int message, std::intptr_t wParam, std::intptr_t 
     }
 }
 
-bool CMainDlg::Ask(const std::string& question) { return AskYesNo(question, this); }
+bool CMainDlg::Ask(const std::string& question)
+{
+    return AskYesNo(question, this);
+}
 
 void CMainDlg::Exit()
 {
@@ -437,8 +458,9 @@ void CMainDlg::Exit()
 
 void CMainDlg::ResetPositions()
 {
-    if (!Ask(platform::Utf8ToCp949("위치정보를 초기화 하시려면 프로그램을 종료하시고 다시 실행하여야 합니다.\n"
-                                   "초기화를 위해 프로그램을 종료 하시겠습니까?"))) {
+    if (!Ask(
+            platform::Utf8ToCp949("위치정보를 초기화 하시려면 프로그램을 종료하시고 다시 실행하여야 합니다.\n"
+                                  "초기화를 위해 프로그램을 종료 하시겠습니까?"))) {
         return;
     }
     CloseWeather();
@@ -513,7 +535,10 @@ void CMainDlg::OnDragMove(int dx, int dy)
     }
 }
 
-void CMainDlg::OnDragEnd() { m_glueWeather = m_glueFactory = false; }
+void CMainDlg::OnDragEnd()
+{
+    m_glueWeather = m_glueFactory = false;
+}
 
 void CMainDlg::OnWindowPosChanged(const WindowPos& pos)
 {

@@ -14,9 +14,12 @@ const char* const MiniBarWindowText = "외부용 위젯";
 namespace {
 
 const ImgButtonSpec kButtons[] = {
-    {res::IDC_OFFICE, res::MiniRestoreButton, 323, 0},  {res::IDC_CLOSE, res::MiniCloseButton, 338, 0},
-    {res::IDC_MAP, res::MiniMapButton, 102, 17},        {res::IDC_SITE, res::MiniSiteButton, 135, 17},
-    {res::IDC_VEHICLE, res::MiniVehicleButton, 168, 17}, {res::IDC_SHIPMENT, res::MiniShipmentButton, 201, 17},
+    {res::IDC_OFFICE, res::MiniRestoreButton, 323, 0},
+    {res::IDC_CLOSE, res::MiniCloseButton, 338, 0},
+    {res::IDC_MAP, res::MiniMapButton, 102, 17},
+    {res::IDC_SITE, res::MiniSiteButton, 135, 17},
+    {res::IDC_VEHICLE, res::MiniVehicleButton, 168, 17},
+    {res::IDC_SHIPMENT, res::MiniShipmentButton, 201, 17},
     {res::IDC_SMS, res::MiniSmsButton, 234, 17},
 };
 
@@ -31,7 +34,10 @@ CMiniBarDlg::CMiniBarDlg(IMiniBarOwner& owner) : CModelessDlg(res::IDD_MINIBAR, 
     m_buttons.Create(this, kButtons, [this](int id) { OnCommand(id); });
 }
 
-int CMiniBarDlg::GetTemplateId() const { return res::IDD_MINIBAR; }
+int CMiniBarDlg::GetTemplateId() const
+{
+    return res::IDD_MINIBAR;
+}
 
 bool CMiniBarDlg::OnInitDialog()
 {

@@ -11,7 +11,10 @@
 
 CTrayIcon::CTrayIcon(std::function<void(int)> command) : m_command(std::move(command)) {}
 
-CTrayIcon::~CTrayIcon() { RemoveIcon(); }
+CTrayIcon::~CTrayIcon()
+{
+    RemoveIcon();
+}
 
 bool CTrayIcon::AddIcon(QWidget* owner)
 {
@@ -22,13 +25,14 @@ bool CTrayIcon::AddIcon(QWidget* owner)
     m_owner = owner;
     m_icon = std::make_unique<QSystemTrayIcon>();
     m_icon->setToolTip(QString::fromUtf8(MainWindowText));
-    connect(m_icon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick) {
-            PostWindowMessage(m_owner, WM_TRAY_NOTIFY, IconId, MouseDoubleClick);
-        } else if (reason == QSystemTrayIcon::Context) {
-            PostWindowMessage(m_owner, WM_TRAY_NOTIFY, IconId, RightButtonUp);
-        }
-    });
+    connect(m_icon.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick) {
+                    PostWindowMessage(m_owner, WM_TRAY_NOTIFY, IconId, MouseDoubleClick);
+                } else if (reason == QSystemTrayIcon::Context) {
+                    PostWindowMessage(m_owner, WM_TRAY_NOTIFY, IconId, RightButtonUp);
+                }
+            });
     m_enabled = true;
     return true;
 }

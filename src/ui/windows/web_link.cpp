@@ -55,7 +55,8 @@ CWebLink::CWebLink(QWidget* owner)
     connect(&m_connectTimeout, &QTimer::timeout, this, [this] { Lose("did not connect"); });
     connect(&m_channel, &CWebChannel::Received, this, &CWebLink::Handle);
     connect(&m_channel, &CWebChannel::Lost, this, [this](CWebChannel::LossReason reason) {
-        Lose(reason == CWebChannel::LossReason::Unreadable ? "sent an unreadable message" : "closed the link");
+        Lose(reason == CWebChannel::LossReason::Unreadable ? "sent an unreadable message"
+                                                           : "closed the link");
     });
 }
 
@@ -120,7 +121,8 @@ std::unique_ptr<IOwnedWindow> CWebLink::NewWeather(const std::string& address)
                                              WindowPlacement{});
 }
 
-std::unique_ptr<IOwnedWindow> CWebLink::NewFactory(const std::string& address, const std::string& plantCaption)
+std::unique_ptr<IOwnedWindow> CWebLink::NewFactory(const std::string& address,
+                                                   const std::string& plantCaption)
 {
     return std::make_unique<CWebWindowProxy>(*this, WebWindowKind::Factory, Office, address, plantCaption,
                                              WindowPlacement{});
@@ -136,13 +138,15 @@ bool CWebLink::EnsureHelper()
         if (folder.empty()) {
             folder = platform::TempDir();
         }
-        const QString name = QString::fromStdString(folder) + QStringLiteral("/pellamo-web-%1.sock").arg(getpid());
+        const QString name =
+            QString::fromStdString(folder) + QStringLiteral("/pellamo-web-%1.sock").arg(getpid());
         auto server = std::make_unique<QLocalServer>();
         server->setSocketOptions(QLocalServer::UserAccessOption);
         QLocalServer::removeServer(name);
         if (!server->listen(name)) {
-            ProcessLog().WriteLog(1, "pellamo-web link: cannot listen at %s: %s\n", name.toLocal8Bit().constData(),
-                     server->errorString().toLocal8Bit().constData());
+            ProcessLog().WriteLog(1, "pellamo-web link: cannot listen at %s: %s\n",
+                                  name.toLocal8Bit().constData(),
+                                  server->errorString().toLocal8Bit().constData());
             return false;
         }
         connect(server.get(), &QLocalServer::newConnection, this, &CWebLink::OnNewConnection);
@@ -324,7 +328,8 @@ void CWebLink::PostCloseRequest(CWebWindowProxy& proxy)
         return;
     }
     if (proxy.m_kind == WebWindowKind::Page) {
-        PostWindowMessage(m_owner, WM_WEBDLG_CLOSED, 1, reinterpret_cast<std::intptr_t>(static_cast<IWebWindow*>(&proxy)));
+        PostWindowMessage(m_owner, WM_WEBDLG_CLOSED, 1,
+                          reinterpret_cast<std::intptr_t>(static_cast<IWebWindow*>(&proxy)));
     } else {
         PostWindowMessage(m_owner, WM_MODELESS_CLOSED, 1,
                           proxy.m_kind == WebWindowKind::Weather ? res::IDD_WEATHER : res::IDD_FACTORY);
@@ -333,8 +338,8 @@ void CWebLink::PostCloseRequest(CWebWindowProxy& proxy)
 
 CWebWindowProxy::CWebWindowProxy(CWebLink& link, WebWindowKind kind, int pageIndex, std::string address,
                                  std::string caption, const WindowPlacement& placement)
-    : m_link(&link), m_id(link.m_nextId++), m_kind(kind), m_pageIndex(pageIndex), m_address(std::move(address)),
-      m_caption(std::move(caption)), m_placement(placement)
+    : m_link(&link), m_id(link.m_nextId++), m_kind(kind), m_pageIndex(pageIndex),
+      m_address(std::move(address)), m_caption(std::move(caption)), m_placement(placement)
 {
     if (kind == WebWindowKind::Page) {
         m_rect = placement.length != 0 ? placement.normalPosition : DefaultPageRect();

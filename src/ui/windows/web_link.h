@@ -12,8 +12,8 @@
 
 #include <QLocalServer>
 #include <QObject>
-#include <QProcess>
 #include <QPointer>
+#include <QProcess>
 #include <QTimer>
 
 #include <cstdint>
@@ -41,7 +41,8 @@ public:
     // How long a started helper may take to connect.
     void SetConnectTimeout(int ms) { m_connectTimeout.setInterval(ms); }
 
-    std::unique_ptr<IWebWindow> NewPage(int pageIndex, const std::string& address, const WindowPlacement& remembered);
+    std::unique_ptr<IWebWindow> NewPage(int pageIndex, const std::string& address,
+                                        const WindowPlacement& remembered);
     std::unique_ptr<IOwnedWindow> NewWeather(const std::string& address);
     std::unique_ptr<IOwnedWindow> NewFactory(const std::string& address, const std::string& plantCaption);
 
@@ -91,8 +92,8 @@ private:
 class CWebWindowProxy : public IWebWindow
 {
 public:
-    CWebWindowProxy(CWebLink& link, WebWindowKind kind, int pageIndex, std::string address, std::string caption,
-                    const WindowPlacement& placement);
+    CWebWindowProxy(CWebLink& link, WebWindowKind kind, int pageIndex, std::string address,
+                    std::string caption, const WindowPlacement& placement);
     ~CWebWindowProxy() override;
 
     bool CreateModeless(QWidget* owner, const Rect* rect) override;
