@@ -111,19 +111,19 @@ TEST_F(HostSide, PageWindowFollowsTheWidgetAndReportsBack)
     EXPECT_EQ(lost, 0);
 }
 
-TEST_F(HostSide, WeatherAndPlantDockAndTraceEveryMove)
+TEST_F(HostSide, WeatherAndFactoryWindowsDockAndTraceEveryMove)
 {
     Open(1, WebWindowKind::Weather, "?groupId=G7", RectField({300, 338, 560, 422}));
     Open(2, WebWindowKind::Factory, "http://h/office?userId=kim&groupId=G7", RectField({300, 422, 559, 725}),
          "\xBA\xBB\xBB\xE7");
     auto* weather = dynamic_cast<CDockedPageDlg*>(host.Window(1));
-    auto* plant = dynamic_cast<CFactoryDlg*>(host.Window(2));
+    auto* factory = dynamic_cast<CFactoryDlg*>(host.Window(2));
     ASSERT_NE(weather, nullptr);
-    ASSERT_NE(plant, nullptr);
+    ASSERT_NE(factory, nullptr);
     EXPECT_EQ(browsers.navigated[0], "?groupId=G7");
-    EXPECT_EQ(plant->Title(), "\xBA\xBB\xBB\xE7 \xBD\xC3\xB0\xA3\xB4\xEB\xBA\xB0 \xC3\xE2\xC7\xCF\xB7\xAE");
+    EXPECT_EQ(factory->Title(), "\xBA\xBB\xBB\xE7 \xBD\xC3\xB0\xA3\xB4\xEB\xBA\xB0 \xC3\xE2\xC7\xCF\xB7\xAE");
     EXPECT_EQ(weather->Browser()->Widget()->geometry(), QRect(0, 17, 260, 67));
-    EXPECT_EQ(plant->Browser()->Widget()->geometry(), QRect(0, 17, 259, 286));
+    EXPECT_EQ(factory->Browser()->Widget()->geometry(), QRect(0, 17, 259, 286));
 
     const std::string logFile = ProcessLog().FileNameFor(ProcessLog().Now());
     const auto traceLines = [&] {
@@ -135,10 +135,11 @@ TEST_F(HostSide, WeatherAndPlantDockAndTraceEveryMove)
         }
         return std::make_pair(changing, changed);
     };
-    // Plant moved to 5 pixels below the weather window: it docks there, before the widget is tried.
+    // The plant window moved to 5 pixels below the weather window: it docks there, before the widget is
+    // tried.
     std::size_t mark = widget->received.size();
     widget->Send(WebMessageType::Move, {IntField(2), RectField({302, 427, 561, 730})});
-    ASSERT_TRUE(WaitUntil([&] { return plant->pos() == QPoint(302, 422); })) << plant->pos().y();
+    ASSERT_TRUE(WaitUntil([&] { return factory->pos() == QPoint(302, 422); })) << factory->pos().y();
     const WebMessage* moved = widget->WaitFor(WebMessageType::Moved, mark);
     ASSERT_NE(moved, nullptr);
     EXPECT_EQ(RectOf(moved->Fields[1]).top, 422);
@@ -158,7 +159,7 @@ TEST_F(HostSide, WeatherAndPlantDockAndTraceEveryMove)
 
     // Close requests name the window by its id.
     mark = widget->received.size();
-    plant->CloseButton()->click();
+    factory->CloseButton()->click();
     const WebMessage* request = widget->WaitFor(WebMessageType::CloseRequested, mark);
     ASSERT_NE(request, nullptr);
     std::int32_t id = 0;

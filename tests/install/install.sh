@@ -15,4 +15,6 @@ grep -qx "Exec=pellamo" "$desktop" || fail "the menu entry does not run the widg
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [ -f "$prefix/share/icons/hicolor/32x32/apps/$icon.png" ] || fail "the icon the entry names is missing"
 ldd "$prefix/bin/pellamo" | grep -qi webengine && fail "the widget links the web engine"
+nm -C "$build/pellamo" | grep -E 'CWebDlg|CWeatherDlg|CFactoryDlg|CDockedPageDlg|CWebHost|CExplorer1' &&
+    fail "the widget carries code of the helper's windows"
 echo "install: ok"

@@ -281,7 +281,7 @@ TEST_F(MainWindow, PageButtonsCreateHideAndShowOneWindow)
     EXPECT_EQ(parts.pagesMade, 2);
 }
 
-TEST_F(MainWindow, WeatherAndPlantWindowsOpenBelowTheWidget)
+TEST_F(MainWindow, WeatherAndFactoryWindowsOpenBelowTheWidget)
 {
     dlg.OnCommand(res::IDC_WEATHER);
     auto* weather = static_cast<FakeWindow*>(dlg.WeatherDlg());
@@ -291,10 +291,10 @@ TEST_F(MainWindow, WeatherAndPlantWindowsOpenBelowTheWidget)
     EXPECT_EQ(weather->place.right - weather->place.left, 260);
     EXPECT_EQ(weather->place.bottom - weather->place.top, 84);
     dlg.OnCommand(res::IDC_OFFICE);
-    auto* plant = static_cast<FakeWindow*>(dlg.FactoryDlg());
-    ASSERT_NE(plant, nullptr);
-    EXPECT_EQ(plant->place.top, 238 + 84) << "below the weather window";
-    EXPECT_EQ(plant->place.bottom - plant->place.top, 303);
+    auto* factory = static_cast<FakeWindow*>(dlg.FactoryDlg());
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->place.top, 238 + 84) << "below the weather window";
+    EXPECT_EQ(factory->place.bottom - factory->place.top, 303);
 
     PostWindowMessage(&dlg, WM_MODELESS_CLOSED, 1, res::IDD_WEATHER);
     QApplication::sendPostedEvents(&dlg);

@@ -42,9 +42,8 @@ public:
     bool Shown = true;
 };
 
-class CWebDlgList : public CKvSafeTypedPtrList<IWebWindow>
-{
-};
+// The main window's page windows; in the widget each is the proxy of a window of the helper.
+using CWebDlgList = CKvSafeTypedPtrList<IWebWindow>;
 
 class IMiniBar : public IOwnedWindow
 {
