@@ -30,12 +30,17 @@ QRect PrimaryScreenArea()
     return screen != nullptr ? screen->geometry() : QRect(0, 0, PageDefaultWidth, PageDefaultHeight);
 }
 
-Rect DefaultPageRect()
+Rect CentredOnPrimaryScreen(int width, int height)
 {
     const QRect area = PrimaryScreenArea();
-    const int x = area.left() + (area.width() - PageDefaultWidth) / 2;
-    const int y = area.top() + (area.height() - PageDefaultHeight) / 2;
-    return {x, y, x + PageDefaultWidth, y + PageDefaultHeight};
+    const int x = area.left() + (area.width() - width) / 2;
+    const int y = area.top() + (area.height() - height) / 2;
+    return {x, y, x + width, y + height};
+}
+
+Rect DefaultPageRect()
+{
+    return CentredOnPrimaryScreen(PageDefaultWidth, PageDefaultHeight);
 }
 
 void ApplyToolWindowStyle(QWidget* window)

@@ -55,6 +55,9 @@ Rect WindowRect(const QWidget* window);
 
 // The primary screen's area; 1024 x 768 at the origin when there is no screen at all.
 QRect PrimaryScreenArea();
+// A window of that size centred on the primary screen, where a window without a place of its own
+// comes up.
+Rect CentredOnPrimaryScreen(int width, int height);
 // Where a page window without a remembered place opens: 1024 x 768, centred on the primary screen.
 constexpr int PageDefaultWidth = 1024;
 constexpr int PageDefaultHeight = 768;

@@ -4,9 +4,6 @@
 #include "resource_ids.h"
 #include "ui/skin/message_box.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 CLoginDlg::CLoginDlg(QWidget* parent) : CWGDialog(res::IDD_LOGIN, parent)
 {
     // A window of its own, with a taskbar entry while the user signs in.
@@ -55,10 +52,8 @@ bool CLoginDlg::OnInitDialog()
     setWindowTitle(QString::fromUtf8("로그인"));
     Background.LoadBitmap(res::LoginBackground);
     setFixedSize(Background.Width(), Background.Height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-    }
+    const Rect centred = CentredOnPrimaryScreen(width(), height());
+    move(centred.left, centred.top);
     ApplyColourKey(this, Background.Image());
     const int flags = CKvImgButton::HasHover | CKvImgButton::HasPressed;
     if (m_login->LoadImages(res::LoginButton, flags)) {

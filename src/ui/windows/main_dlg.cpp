@@ -7,10 +7,8 @@
 #include "ui/skin/message_box.h"
 
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
-#include <QScreen>
 
 #include <cstdio>
 
@@ -75,11 +73,9 @@ bool CMainDlg::OnInitDialog()
     const Point& remembered = m_environment.MainPoint;
     if (remembered.x != NoPosition) {
         move(remembered.x, remembered.y);
-    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        // Where a dialog without a place of its own comes up: centred on the screen.
-        const QRect area = screen->geometry();
-        move(area.left() + (area.width() - Background.Width()) / 2,
-             area.top() + (area.height() - Background.Height()) / 2);
+    } else {
+        const Rect centred = CentredOnPrimaryScreen(Background.Width(), Background.Height());
+        move(centred.left, centred.top);
     }
     ApplyWindowShape();
 

@@ -6,14 +6,11 @@
 #include "settings/environment.h"
 #include "ui/skin/window_ops.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QScreen>
 #include <QWidget>
 
 #include <unistd.h>
