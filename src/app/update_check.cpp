@@ -10,6 +10,8 @@
 namespace {
 
 constexpr int kVersionBufferStep = 102400;
+// A check that cannot answer quickly counts as no update: the user is waiting for the widget.
+constexpr int kUpdateCheckTimeoutMs = 10000;
 
 } // namespace
 
@@ -29,6 +31,7 @@ bool CTolvikWGApp::CheckForUpdate()
     }
 
     CKvHttpDown download;
+    download.SetTotalTimeout(kUpdateCheckTimeoutMs);
     if (!download.OpenUrl(updateUrl)) {
         return false;
     }

@@ -1,5 +1,6 @@
 #include "browser/explorer.h"
 
+#include "platform/text.h"
 #include "ui/skin/message_box.h"
 
 #include <QApplication>
@@ -149,7 +150,8 @@ QWidget* CExplorer1::Widget()
 void CExplorer1::Navigate(const std::string& url)
 {
     if (m_view != nullptr) {
-        m_view->setUrl(QUrl(FromCp949(url)));
+        // The address's own CP949 bytes, percent-encoded, as every download sends them.
+        m_view->setUrl(QUrl::fromEncoded(QByteArray::fromStdString(platform::EncodeAddressBytes(url))));
     }
 }
 

@@ -47,7 +47,7 @@ CWebHost::CWebHost(IBrowserFactory& browsers, QObject* parent)
     connect(&m_channel, &CWebChannel::Received, this, &CWebHost::Handle);
     connect(&m_channel, &CWebChannel::Lost, this, [this](CWebChannel::LossReason reason) {
         if (reason == CWebChannel::LossReason::Unreadable) {
-            ProcessLog().WriteLog(1, "pellamo-web: unreadable message from the widget\n");
+            ProcessLog().WriteLog(7, "pellamo-web: unreadable message from the widget\n");
         }
         Lose();
     });
@@ -65,7 +65,7 @@ bool CWebHost::Connect(const QString& serverName)
     auto* socket = new QLocalSocket(this);
     socket->connectToServer(serverName);
     if (!socket->waitForConnected(5000)) {
-        ProcessLog().WriteLog(1, "pellamo-web: no link at %s\n", serverName.toLocal8Bit().constData());
+        ProcessLog().WriteLog(7, "pellamo-web: no link at %s\n", serverName.toLocal8Bit().constData());
         delete socket;
         return false;
     }

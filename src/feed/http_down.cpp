@@ -2,6 +2,7 @@
 
 #include "platform/file_io.h"
 #include "platform/numbers.h"
+#include "platform/text.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -108,9 +109,10 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
     m_target = target;
     // "host:" asks for port 0, which HTTP takes as its default port.
     const int port = target.Port <= 0 || target.Port > 65535 ? 80 : target.Port;
-    const QByteArray address = "http://" + QByteArray::fromStdString(target.Host) + ":" +
-                               QByteArray::number(port) + QByteArray::fromStdString(target.Path);
-    QNetworkRequest request(QUrl::fromEncoded(address, QUrl::TolerantMode));
+    // The address's own CP949 bytes go out percent-encoded; Qt would read them as UTF-8 and replace them.
+    const std::string address = "http://" + target.Host + ":" + std::to_string(port) + target.Path;
+    QNetworkRequest request(QUrl::fromEncoded(
+        QByteArray::fromStdString(platform::EncodeAddressBytes(address)), QUrl::TolerantMode));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -151,7 +153,7 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
         }
         Finish(ok);
     });
-    QTimer::singleShot(TotalTimeoutMs, reply, [this, token] {
+    QTimer::singleShot(m_totalTimeoutMs, reply, [this, token] {
         if (!token.expired()) {
             Finish(false);
         }

@@ -65,6 +65,9 @@ public:
     // Writes what an open answer holds, as DownloadToFile does once the download is in.
     bool WriteBodyToFile(const std::string& path);
 
+    // The bound on a whole download, connection and answer together, for the downloads that follow.
+    void SetTotalTimeout(int ms) { m_totalTimeoutMs = ms; }
+
     std::int32_t ContentLength = 0;
     const HttpTarget& Target() const { return m_target; }
 
@@ -77,5 +80,6 @@ private:
     std::shared_ptr<int> m_token;
     QByteArray m_body;
     bool m_open = false;
+    int m_totalTimeoutMs = TotalTimeoutMs;
     Completion m_done;
 };

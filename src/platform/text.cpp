@@ -14,6 +14,23 @@ bool IsAscii(std::string_view text)
     return true;
 }
 
+std::string EncodeAddressBytes(std::string_view address)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(address.size());
+    for (unsigned char c : address) {
+        if (c >= 0x80 || c == ' ' || c == '\t') {
+            encoded += '%';
+            encoded += hex[c >> 4];
+            encoded += hex[c & 0x0F];
+        } else {
+            encoded += static_cast<char>(c);
+        }
+    }
+    return encoded;
+}
+
 bool IsValidUtf8(std::string_view text)
 {
     std::size_t i = 0;

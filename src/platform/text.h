@@ -31,6 +31,11 @@ const char* MbsRChr(const char* text, char c);
 // compared as it is, so two different Korean syllables never fold together.
 bool MbsEqualNoCase(std::string_view a, std::string_view b);
 
+// An address as the network wants it: every byte of 0x80 and above, and every blank, percent-encoded
+// byte by byte ("본사" in CP949 becomes "%BA%BB%BB%E7"), so that the server receives the address's
+// own CP949 bytes. Everything else, and so an ASCII address without blanks, is left as it is.
+std::string EncodeAddressBytes(std::string_view address);
+
 // Largest length <= maxLength at which text[0, length) does not end inside a double-byte character.
 std::size_t Cp949CutLength(const char* text, std::size_t length, std::size_t maxLength);
 

@@ -226,10 +226,10 @@ bool CKvRcvCmd::Param(const char* name, std::uint64_t& value)
 
 bool CKvRcvCmd::Param(const char* name, std::int32_t& value)
 {
-    std::int64_t wide = 0;
-    const bool found = Param(name, wide);
-    value = static_cast<std::int32_t>(wide);
-    return found;
+    // As atoi: a number beyond the 32-bit range gives the nearest end of it, never a wrapped value.
+    const char* text = Find(name);
+    value = text == nullptr ? 0 : platform::Atoi32(text);
+    return text != nullptr;
 }
 
 bool CKvRcvCmd::Param(const char* name, std::uint32_t& value)

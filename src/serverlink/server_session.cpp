@@ -189,22 +189,22 @@ int ServerSession::ReceiveReply()
         return code;
     }
     const PacketHeader header = ReplyHeader();
-    // Lengths the receive area cannot hold, or that no sane server sends, are broken replies; they
-    // never reach the area.
-    if (header.Length < 0 || header.Length > MaxBodyLength) {
+    // A length the receive area cannot hold is a broken reply; it never reaches the area.
+    if (header.Length > MaxBodyLength) {
         return ResultReceiveFailed;
     }
     std::uint8_t* body = m_receive + PacketHeader::Size;
-    if (header.Length > 0) {
-        if (const int code = ReceiveExact(header.Length, body); code != 0) {
-            return code;
-        }
+    m_reply.ClearPairs();
+    // No body follows a length of 0 or less: the header's Result is the whole answer.
+    if (header.Length <= 0) {
+        body[0] = 0;
+        return 0;
+    }
+    if (const int code = ReceiveExact(header.Length, body); code != 0) {
+        return code;
     }
     body[header.Length] = 0;
-    m_reply.ClearPairs();
-    if (header.Length > 0) {
-        m_reply.ParseBody(header.Length, reinterpret_cast<char*>(body), 1);
-    }
+    m_reply.ParseBody(header.Length, reinterpret_cast<char*>(body), 1);
     return 0;
 }
 

@@ -57,7 +57,8 @@ protected:
     TempEnv env;
     std::string programDir = env.Path("opt/pellamo");
     std::string marker = env.Path("updater-ran");
-    SimProcess sim{{"--published-version", "5", "--http-fault", "/gone=status:404"}};
+    SimProcess sim{
+        {"--published-version", "5", "--http-fault", "/gone=status:404", "--http-fault", "/hang=silent"}};
     FakeUi ui;
     CTolvikWGApp app{ui, programDir + "/pellamo"};
 };
@@ -112,6 +113,18 @@ TEST_F(UpdateCheck, FailuresCountAsNoUpdate)
         LocalVersion("Version=1\r\nUpdateURL=" + url + "\r\n");
         EXPECT_FALSE(app.CheckForUpdate());
     }
+    EXPECT_FALSE(UpdaterRan(1000));
+}
+
+TEST_F(UpdateCheck, AServerThatNeverAnswersIsGivenUpAfterTenSeconds)
+{
+    ASSERT_TRUE(sim.Ready());
+    InstallUpdater();
+    LocalVersion("Version=1\r\nUpdateURL=" + sim.HttpUrl("/hang") + "\r\n");
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(app.CheckForUpdate());
+    // Well short of the 30 s a silent server would otherwise hold the start for.
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(25));
     EXPECT_FALSE(UpdaterRan(1000));
 }
 

@@ -207,3 +207,28 @@ TEST(HttpDown, AsynchronousAnswersComeFromTheEventLoop)
     WaitUntil([] { return false; }, 500);
     EXPECT_FALSE(reported);
 }
+
+TEST(HttpDown, SendsTheAddressesOwnBytes)
+{
+    TempEnv env;
+    SimProcess sim({"--published-version", "7"});
+    ASSERT_TRUE(sim.Ready());
+    const struct
+    {
+        const char* name;
+        std::string path;
+        std::string sent;
+    } rows[] = {
+        {"Korean bytes percent-encoded", "/version/\xBA\xBB\xBB\xE7?g=\xBA\xBB",
+         "/version/%BA%BB%BB%E7?g=%BA%BB"},
+        {"ASCII unchanged", "/version?userId=kim&authCode=A%2B1", "/version?userId=kim&authCode=A%2B1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        bool ok = false;
+        Download(sim.HttpUrl(row.path), ok);
+        const std::vector<std::string> requests = sim.Requests();
+        ASSERT_FALSE(requests.empty());
+        EXPECT_EQ(requests.back().rfind("http GET " + row.sent + " ", 0), 0u) << requests.back();
+    }
+}

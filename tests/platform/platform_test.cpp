@@ -127,6 +127,27 @@ TEST(Text, FoldsOnlyAsciiLetters)
     EXPECT_FALSE(MbsEqualNoCase("ab", "abc"));
 }
 
+TEST(Text, EncodesAnAddressByteByByte)
+{
+    const struct
+    {
+        const char* name;
+        std::string address;
+        std::string encoded;
+    } rows[] = {
+        {"ASCII stays as it is", "http://h:80/wginfo?userId=kim&authCode=A%2B1",
+         "http://h:80/wginfo?userId=kim&authCode=A%2B1"},
+        {"Korean bytes", "http://h/wginfo/\xBA\xBB\xBB\xE7?g=1", "http://h/wginfo/%BA%BB%BB%E7?g=1"},
+        {"blanks", "http://h/a b\tc", "http://h/a%20b%09c"},
+        {"a trail byte that looks like ASCII is kept", "/\xB0\x41", "/%B0A"},
+        {"empty", "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(EncodeAddressBytes(row.address), row.encoded);
+    }
+}
+
 TEST(Text, CutsAtCharacterBoundaries)
 {
     EXPECT_EQ(Cp949CutLength("ab\xB0\xFC", 4, 3), 2u);

@@ -49,7 +49,9 @@ std::vector<std::string> SimArgs(std::vector<std::string> extra = {})
                                      "--user",    "huge:pw",
                                      "--fault",   "huge=oversize",
                                      "--user",    "negative:pw",
-                                     "--fault",   "negative=negative-length",
+                                     "--fault",   "negative=negative-length:113",
+                                     "--user",    "headeronly:pw",
+                                     "--fault",   "headeronly=negative-length",
                                      "--user",    "empty:pw",
                                      "--fault",   "empty=empty-ok",
                                      "--user",    "silent:pw",
@@ -139,7 +141,7 @@ TEST_F(Exchange, AnswersThatEndTheAttempt)
         {"closed before the header", "closer", "pw", 107},
         {"closed in the middle of the body", "half", "pw", 107},
         {"Length beyond the receive area", "huge", "pw", 107},
-        {"negative Length", "negative", "pw", 107},
+        {"a refusal whose Length is -1: no body, the header's Result", "negative", "pw", 113},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -152,9 +154,13 @@ TEST_F(Exchange, AnswersThatEndTheAttempt)
 TEST_F(Exchange, AnEmptySuccessHasNoPairs)
 {
     ASSERT_EQ(Login("kim"), 0);
-    EXPECT_EQ(Login("empty"), 0);
-    EXPECT_EQ(Text(session.Reply(), "AuthCode"), "") << "the earlier reply's pairs are gone";
-    EXPECT_TRUE(session.Reply().Pairs().IsEmpty());
+    for (const char* id : {"empty", "headeronly"}) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(Login(id), 0) << "Length 0 or -1 with Result 0 is an acceptance";
+        EXPECT_EQ(Text(session.Reply(), "AuthCode"), "") << "the earlier reply's pairs are gone";
+        EXPECT_TRUE(session.Reply().Pairs().IsEmpty());
+        ASSERT_EQ(Login("kim"), 0);
+    }
 }
 
 TEST_F(Exchange, TheHardwareAddressIsJudgedByTheServer)

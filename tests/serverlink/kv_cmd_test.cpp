@@ -229,7 +229,9 @@ TEST(RcvCmd, LooksNamesUpAndConverts)
                   "T13=2024030507080\x01"
                   "Junk=  +12abc\x01"
                   "Word=abc\x01"
-                  "Dbl= 2.5e2x";
+                  "Dbl= 2.5e2x\x01"
+                  "Huge=3000000000\x01"
+                  "Tiny=-3000000000";
     CKvRcvCmd cmd;
     ASSERT_TRUE(cmd.ParseBody(-1, text, 1));
 
@@ -261,6 +263,18 @@ TEST(RcvCmd, LooksNamesUpAndConverts)
     EXPECT_EQ(i32, 0);
     EXPECT_FALSE(cmd.Param("Missing", i32));
     EXPECT_EQ(i32, 0);
+    // Beyond 32 bits the narrow reads clamp as atoi does, then the 16-bit ones take the low bits.
+    EXPECT_TRUE(cmd.Param("Huge", i32));
+    EXPECT_EQ(i32, 2147483647);
+    EXPECT_TRUE(cmd.Param("Tiny", i32));
+    EXPECT_EQ(i32, -2147483647 - 1);
+    std::uint32_t huge = 0;
+    EXPECT_TRUE(cmd.Param("Huge", huge));
+    EXPECT_EQ(huge, 2147483647u);
+    EXPECT_TRUE(cmd.Param("Huge", i16));
+    EXPECT_EQ(i16, -1);
+    EXPECT_TRUE(cmd.Param("Tiny", u16));
+    EXPECT_EQ(u16, 0);
     std::uint32_t u32 = 7;
     EXPECT_TRUE(cmd.Param("Neg", u32));
     EXPECT_EQ(u32, 4294967294u);

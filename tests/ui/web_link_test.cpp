@@ -1,6 +1,7 @@
 // The widget's end of the link against a fake helper over a real local socket: the proxies carry
 // the widget's requests and the helper's reports, and a helper that dies or never comes is noticed.
 
+#include "log/file_log.h"
 #include "support/event_wait.h"
 #include "support/link_peer.h"
 #include "support/message_recorder.h"
@@ -167,6 +168,10 @@ TEST_F(LinkSide, HelperKilledMidSessionClosesItsWindowsAndTheNextOpenStartsAnoth
               std::make_pair(int(WM_WEBDLG_CLOSED), reinterpret_cast<std::intptr_t>(page.get())));
     // What the owner remembers is the last the helper reported.
     EXPECT_EQ(weather->GetWindowRect().left, 305);
+    // The log says so in a line of the log's one level.
+    const std::string log = ReadFile(ProcessLog().FileNameFor(ProcessLog().Now()));
+    EXPECT_NE(log.find(" pellamo-web ended; its windows are closed\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.rfind("[7] ", 0), 0u) << log;
     EXPECT_TRUE(weather->HasWindow());
     weather->Destroy();
     page->Destroy();

@@ -2,6 +2,7 @@
 # The flows besides the everyday ones (first start, sign-in retry, mini bar and tray, pages and exit
 # with positions have scripts of their own), run as a user meets them, and what each leaves behind:
 # - an update published: the updater beside the program is started and the program ends unseen;
+# - an update server that accepts and never answers: the widget comes all the same, within 12 s;
 # - a server that does not answer: the error is shown, the login comes back, closing it ends all;
 # - the feed going away: the last figures stay on the widget; coming back: the new ones show;
 # - "창 위치 초기화" from the icon: asks, ends, and the remembered positions are gone from the store.
@@ -14,7 +15,8 @@ xdotool search --classname trayer >/dev/null 2>&1 || { echo "no notification are
 install_program "$program"
 export TMPDIR=$work/tmp
 mkdir -p "$TMPDIR"
-start_sim "$sim" --user demo:demo:00 --auth CODE42 --published-version 7 --feed-line "1280.0|1195.5|485.6|709.9|10|3|3|본사|B"
+start_sim "$sim" --user demo:demo:00 --auth CODE42 --published-version 7 --http-fault /hang=silent \
+    --feed-line "1280.0|1195.5|485.6|709.9|10|3|3|본사|B"
 sim_pid=${pids[-1]}
 write_environment
 remember_login demo demo
@@ -42,6 +44,24 @@ for _ in $(seq 50); do [ -e "$work/updater-ran" ] && break; sleep 0.1; done
 grep -q "GET /version" "$work/requests" || fail "update: the version was not asked for"
 grep -q "ID=demo" "$work/requests" && fail "update: it signed in before updating"
 nothing_left update
+
+# --- an update server that never answers ---------------------------------------------------------
+printf '[Version]\r\nVersion=6\r\nUpdateURL=http://127.0.0.1:%s/hang\r\n' "$http_port" > "$work/bin/Pellamo_VER.ini"
+rm -f "$work/updater-ran"
+began=$(date +%s)
+"$work/bin/pellamo" & app=$!; pids+=($app)
+widget=$(find_window_within $app "내부용 위젯" 20) || fail "hanging update: no widget"
+waited=$(($(date +%s) - began))
+[ $waited -le 12 ] || fail "hanging update: the widget came after $waited s"
+[ -e "$work/updater-ran" ] && fail "hanging update: the updater was started"
+read -r x y _ _ < <(geometry "$widget")
+xdotool mousemove $((x + 60)) $((y + 70)) click 3
+sleep 0.7
+xdotool key Up Return
+answer_yes $app "hanging update"
+ends_unseen_within $app 10 || fail "hanging update: the program did not end"
+nothing_left "hanging update"
+remember_login demo demo # its exit remembered the widget's place; the flows below start without it
 rm -f "$work/bin/Pellamo_VER.ini" "$work/bin/Update.exe"
 
 # --- a server that does not answer ---------------------------------------------------------------

@@ -52,9 +52,10 @@ remember_login() { # id password
 }
 
 # A visible window of a process by its name, once it is mapped.
-find_window() { # pid name
+find_window() { find_window_within "$1" "$2" 15; }
+find_window_within() { # pid name seconds
     local id
-    for _ in $(seq 150); do
+    for _ in $(seq $(($3 * 10))); do
         id=$(xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null | head -n 1)
         [ -n "$id" ] && { echo "$id"; return 0; }
         kill -0 "$1" 2>/dev/null || return 1

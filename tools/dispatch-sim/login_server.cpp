@@ -187,7 +187,7 @@ void Serve(const Config& config, State& state, int fd)
         SendAll(fd, Header(command, 0, 20000) + std::string(20000, 'x'));
         break;
     case Fault::NegativeLength:
-        SendAll(fd, Header(command, 0, -5) + replyBody);
+        SendAll(fd, Header(command, static_cast<std::uint16_t>(fault.Code), -1));
         break;
     case Fault::EmptyOk:
         SendAll(fd, Header(command, 0, 0));

@@ -101,7 +101,8 @@ const char kUsage[] =
     "  --group TEXT             GroupID handed out (default G001)\n"
     "  --auth CODE              AuthCode handed out (default: a fresh code per run)\n"
     "  --fault [ID=]BEHAVIOUR   misbehave for one identifier, or for all: refuse:CODE, close,\n"
-    "                           close-mid-body, silent, trickle, oversize, negative-length, empty-ok;\n"
+    "                           close-mid-body, silent, trickle, oversize, negative-length[:CODE]\n"
+    "                           (Result CODE, default 0, with Length -1 and no body), empty-ok;\n"
     "                           for all only: stall (never accept), accept-delay:MS\n"
     "  --http-port N            web port, 0 for any free one (default 17180): /wginfo (the status\n"
     "                           feed, for identifiers and codes this server handed out), /version,\n"
@@ -136,7 +137,8 @@ bool ParseFault(const std::string& text, sim::Fault& fault)
     for (const auto& [name, type] : kinds) {
         if (kind == name) {
             fault.Type = type;
-            fault.Code = type == sim::Fault::Refuse ? std::atoi(arg.c_str()) : 0;
+            fault.Code =
+                type == sim::Fault::Refuse || type == sim::Fault::NegativeLength ? std::atoi(arg.c_str()) : 0;
             fault.DelayMs = type == sim::Fault::AcceptDelay ? std::atoi(arg.c_str()) : 0;
             return !(type == sim::Fault::Refuse && arg.empty()) &&
                    !(type == sim::Fault::AcceptDelay && arg.empty());

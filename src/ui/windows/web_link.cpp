@@ -33,7 +33,7 @@ QProcess* CWebLink::StartHelper(const QString& program, const QString& serverNam
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start();
     if (!process->waitForStarted(5000)) {
-        ProcessLog().WriteLog(1, "pellamo-web could not be started: %s\n",
+        ProcessLog().WriteLog(7, "pellamo-web could not be started: %s\n",
                               process->errorString().toLocal8Bit().constData());
         delete process;
         return nullptr;
@@ -141,7 +141,7 @@ bool CWebLink::EnsureHelper()
         server->setSocketOptions(QLocalServer::UserAccessOption);
         QLocalServer::removeServer(name);
         if (!server->listen(name)) {
-            ProcessLog().WriteLog(1, "pellamo-web link: cannot listen at %s: %s\n",
+            ProcessLog().WriteLog(7, "pellamo-web link: cannot listen at %s: %s\n",
                                   name.toLocal8Bit().constData(),
                                   server->errorString().toLocal8Bit().constData());
             return false;
@@ -301,7 +301,7 @@ void CWebLink::Lose(const char* why)
     if (!m_helperActive) {
         return;
     }
-    ProcessLog().WriteLog(1, "pellamo-web %s; its windows are closed\n", why);
+    ProcessLog().WriteLog(7, "pellamo-web %s; its windows are closed\n", why);
     QProcess* process = m_process;
     LetHelperGo();
     // A helper we no longer talk to must not leave windows on the screen that nothing answers for.
