@@ -1,12 +1,14 @@
 #include "feed/status_feed.h"
 
 #include "feed/http_down.h"
+#include "log/file_log.h"
 #include "platform/numbers.h"
 #include "settings/ini_text.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -73,6 +75,43 @@ bool ApplyStatusFile(const std::string& path, StatusRecord& record)
     return true;
 }
 
+std::uint64_t CFeedFreshness::StaleAfterMs(int refreshRateSeconds)
+{
+    return std::max<std::uint64_t>(
+        3 * static_cast<std::uint64_t>(CStatusFeed::RefreshPeriodMs(refreshRateSeconds)), 10000);
+}
+
+void CFeedFreshness::Start(std::uint64_t nowTick, int refreshRateSeconds)
+{
+    m_staleAfterMs = StaleAfterMs(refreshRateSeconds);
+    m_since = nowTick;
+    m_started = true;
+    m_succeeded = false;
+    m_stale = false;
+}
+
+bool CFeedFreshness::Polled(bool downloaded, std::uint64_t nowTick, const platform::LocalTime& now)
+{
+    if (!downloaded) {
+        return Tick(nowTick);
+    }
+    m_since = nowTick;
+    m_succeeded = true;
+    m_lastSuccess = now;
+    const bool wasStale = m_stale;
+    m_stale = false;
+    return wasStale;
+}
+
+bool CFeedFreshness::Tick(std::uint64_t nowTick)
+{
+    if (!m_started || m_stale || nowTick - m_since < m_staleAfterMs) {
+        return false;
+    }
+    m_stale = true;
+    return true;
+}
+
 int CStatusFeed::RefreshPeriodMs(int refreshRateSeconds)
 {
     const long long seconds = refreshRateSeconds < 1 ? 1 : refreshRateSeconds;
@@ -83,7 +122,10 @@ CStatusFeed::CStatusFeed(std::function<bool(std::string&)> urlSource, QObject* p
     : QObject(parent), m_urlSource(std::move(urlSource))
 {
     m_clock.setInterval(ClockPeriodMs);
-    connect(&m_clock, &QTimer::timeout, this, &CStatusFeed::ClockTick);
+    connect(&m_clock, &QTimer::timeout, this, [this] {
+        CheckFreshness();
+        emit ClockTick();
+    });
     connect(&m_refresh, &QTimer::timeout, this, [this] { Poll(); });
 }
 
@@ -91,6 +133,7 @@ CStatusFeed::~CStatusFeed() = default;
 
 void CStatusFeed::Start(int refreshRateSeconds)
 {
+    m_freshness.Start(m_ticks(), refreshRateSeconds);
     Poll();
     m_clock.start();
     m_refresh.start(RefreshPeriodMs(refreshRateSeconds));
@@ -132,10 +175,40 @@ void CStatusFeed::Finished(bool ok)
             unlink(path.c_str());
         }
     }
+    NoteFreshness(m_freshness.Polled(downloaded, m_ticks(), m_now()));
     // The downloader is inside its own completion here; it goes once this call has returned.
     m_download->CloseRequest();
     CKvHttpDown* finished = m_download.release();
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [finished] { delete finished; }, Qt::QueuedConnection);
     emit Polled(downloaded);
+}
+
+void CStatusFeed::ApplyDocument(const std::string& document)
+{
+    ApplyStatusDocument(document, m_record);
+    NoteFreshness(m_freshness.Polled(true, m_ticks(), m_now()));
+}
+
+void CStatusFeed::CheckFreshness()
+{
+    NoteFreshness(m_freshness.Tick(m_ticks()));
+}
+
+void CStatusFeed::NoteFreshness(bool changed)
+{
+    if (!changed) {
+        return;
+    }
+    // One line when the figures go stale and one when they are fresh again, never one per poll.
+    if (!m_freshness.Stale()) {
+        ProcessLog().WriteLog(7, "status feed: new figures, no longer stale\n");
+    } else if (m_freshness.HasSucceeded()) {
+        const platform::LocalTime& last = m_freshness.LastSuccess();
+        ProcessLog().WriteLog(7, "status feed: no new figures since %02d:%02d:%02d, shown as stale\n",
+                              last.Hour, last.Minute, last.Second);
+    } else {
+        ProcessLog().WriteLog(7, "status feed: no figures since the start, shown as stale\n");
+    }
+    emit FreshnessChanged(m_freshness.Stale());
 }

@@ -8,6 +8,8 @@
 // Volumes are kept as the text they arrive in; the three counts are read as atoi reads them. A line
 // with fewer fields updates only those present; fields after the ninth are ignored.
 
+#include "platform/clock.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -36,6 +38,34 @@ void ApplyStatusDocument(const std::string& document, StatusRecord& record);
 // The same from a file: what a poll does with its download. False when the file cannot be read.
 bool ApplyStatusFile(const std::string& path, StatusRecord& record);
 
+// Whether the figures shown are still those of a recent poll. They are stale once no poll has
+// succeeded for three refresh periods, and never sooner than 10 s, counted from the last success or,
+// before any, from the start: one missed poll is not an outage.
+class CFeedFreshness
+{
+public:
+    static std::uint64_t StaleAfterMs(int refreshRateSeconds);
+
+    void Start(std::uint64_t nowTick, int refreshRateSeconds);
+    // A poll has ended. True when that changed whether the figures are stale.
+    bool Polled(bool downloaded, std::uint64_t nowTick, const platform::LocalTime& now);
+    // Time has passed. True when the figures have just become stale.
+    bool Tick(std::uint64_t nowTick);
+
+    bool Stale() const { return m_stale; }
+    bool HasSucceeded() const { return m_succeeded; }
+    // The local time of the last successful poll; meaningful once one has succeeded.
+    const platform::LocalTime& LastSuccess() const { return m_lastSuccess; }
+
+private:
+    std::uint64_t m_staleAfterMs = 0;
+    std::uint64_t m_since = 0;
+    bool m_started = false;
+    bool m_succeeded = false;
+    bool m_stale = false;
+    platform::LocalTime m_lastSuccess;
+};
+
 // The clock tick and the refresh period of the main widget window, and the poll they drive. One poll
 // at a time: a period that ends while a poll is still running is skipped. Everything runs on the
 // event loop of the thread that owns the object; nothing blocks it.
@@ -60,19 +90,32 @@ public:
 
     const StatusRecord& Record() const { return m_record; }
     // Applies a document as a completed poll would (without the download).
-    void ApplyDocument(const std::string& document) { ApplyStatusDocument(document, m_record); }
+    void ApplyDocument(const std::string& document);
     bool Polling() const { return m_download != nullptr; }
+    const CFeedFreshness& Freshness() const { return m_freshness; }
+    // Looks whether the figures have become stale, as every clock tick does.
+    void CheckFreshness();
+
+    // The clocks the feed reads; tests set their own.
+    void SetTimeSource(platform::LocalTimeSource source) { m_now = source; }
+    void SetTickSource(platform::TickSource source) { m_ticks = source; }
 
 signals:
     void ClockTick();
     // A poll has ended; downloaded says whether the record was refreshed from a new document.
     void Polled(bool downloaded);
+    // The figures have become stale, or fresh again.
+    void FreshnessChanged(bool stale);
 
 private:
     void Finished(bool ok);
+    void NoteFreshness(bool changed);
 
     std::function<bool(std::string&)> m_urlSource;
     StatusRecord m_record;
+    CFeedFreshness m_freshness;
+    platform::LocalTimeSource m_now = &platform::GetLocalTime;
+    platform::TickSource m_ticks = &platform::GetTickCount64;
     std::unique_ptr<CKvHttpDown> m_download;
     QTimer m_clock;
     QTimer m_refresh;

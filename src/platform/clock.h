@@ -25,4 +25,7 @@ using LocalTimeSource = LocalTime (*)();
 std::uint32_t GetTickCount();
 std::uint64_t GetTickCount64();
 
+// A source of monotonic milliseconds that tests can replace.
+using TickSource = std::uint64_t (*)();
+
 } // namespace platform

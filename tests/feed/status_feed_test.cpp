@@ -95,6 +95,56 @@ TEST(StatusFeed, RefreshPeriods)
     EXPECT_EQ(CStatusFeed::RefreshPeriodMs(INT_MAX), INT_MAX);
 }
 
+TEST(FeedFreshness, StaleAfterThreeMissedPeriodsAndNeverSoonerThanTenSeconds)
+{
+    EXPECT_EQ(CFeedFreshness::StaleAfterMs(2), 10000u);
+    EXPECT_EQ(CFeedFreshness::StaleAfterMs(0), 10000u);
+    EXPECT_EQ(CFeedFreshness::StaleAfterMs(5), 15000u);
+    EXPECT_EQ(CFeedFreshness::StaleAfterMs(3600), 10800000u);
+
+    // RefreshRate 2, started at tick 1000: a timeline of polls and clock ticks.
+    const platform::LocalTime nine{2024, 3, 5, 2, 9, 12, 0, 0};
+    enum class Step
+    {
+        Tick,
+        Failed,
+        Succeeded
+    };
+    const struct
+    {
+        const char* name;
+        Step what;
+        std::uint64_t at;
+        bool changed;
+        bool stale;
+    } steps[] = {
+        {"a failed poll at once is no outage", Step::Failed, 3000, false, false},
+        {"just short of ten seconds", Step::Tick, 10999, false, false},
+        {"ten seconds without a success", Step::Tick, 11000, true, true},
+        {"staying stale is no change", Step::Failed, 13000, false, true},
+        {"a success brings the figures back", Step::Succeeded, 14000, true, false},
+        {"a success while fresh is no change", Step::Succeeded, 16000, false, false},
+        {"counted from the last success", Step::Tick, 25999, false, false},
+        {"stale again", Step::Tick, 26000, true, true},
+    };
+    CFeedFreshness freshness;
+    freshness.Start(1000, 2);
+    EXPECT_FALSE(freshness.HasSucceeded());
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        bool changed = false;
+        if (step.what == Step::Tick) {
+            changed = freshness.Tick(step.at);
+        } else {
+            changed = freshness.Polled(step.what == Step::Succeeded, step.at, nine);
+        }
+        EXPECT_EQ(changed, step.changed);
+        EXPECT_EQ(freshness.Stale(), step.stale);
+    }
+    EXPECT_TRUE(freshness.HasSucceeded());
+    EXPECT_EQ(freshness.LastSuccess().Minute, 12);
+}
+
 class Feed : public ::testing::Test
 {
 protected:

@@ -1,7 +1,8 @@
 #pragma once
 
-// The one clock the tests set by hand, for code that takes a platform::LocalTimeSource: the time it
-// answers is the last one set.
+// The one clock the tests set by hand, for code that takes a platform::LocalTimeSource or a
+// platform::TickSource: the local time it answers is the last one set, and its monotonic milliseconds
+// move only when a test advances them.
 
 #include "platform/clock.h"
 
@@ -17,6 +18,11 @@ public:
     static platform::LocalTime Now() { return s_now; }
     static platform::LocalTimeSource Source() { return &Now; }
 
+    static std::uint64_t Ticks() { return s_ticks; }
+    static platform::TickSource TickSource() { return &Ticks; }
+    static void Advance(std::uint64_t milliseconds) { s_ticks += milliseconds; }
+
 private:
     static inline platform::LocalTime s_now{};
+    static inline std::uint64_t s_ticks = 1000000;
 };

@@ -1,3 +1,4 @@
+#include "log/file_log.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "resource_ids.h"
@@ -164,6 +165,8 @@ protected:
         session.Password = "secret";
         TuesdayMorning();
         dlg.SetTimeSource(FakeClock::Source());
+        dlg.Feed().SetTimeSource(FakeClock::Source());
+        dlg.Feed().SetTickSource(FakeClock::TickSource());
         dlg.Init();
         dlg.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
@@ -256,6 +259,66 @@ TEST_F(MainWindow, PaintsTheDateClockAndFigures)
     EXPECT_GT(CountColour(shot, QRect(42, 73, 54, 16), qRgb(255, 102, 0)), 10);
     EXPECT_EQ(CountColour(shot, QRect(41, 75, 1, 12), qRgb(255, 102, 0), 20), 0);
     EXPECT_GT(CountColour(shot, QRect(17, 120, 71, 16), qRgb(255, 255, 255)), 10) << "the counts in white";
+}
+
+TEST_F(MainWindow, StaleFiguresGoGreyAndTellSinceWhen)
+{
+    const QRect planned(42, 34, 54, 13);
+    const QRect counts(17, 120, 71, 16);
+    const auto shot = [this] { return dlg.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QRgb grey = qRgb(150, 150, 150);
+    const std::string logFile = env.Path("state/Tolvik/Pellamo/20240305.log");
+    ProcessLog().SetTimeSource(FakeClock::Source());
+
+    // Nothing has come since the start: after three periods the (empty) counts are grey.
+    FakeClock::Advance(3 * 3600 * 1000);
+    dlg.Feed().CheckFreshness();
+    EXPECT_TRUE(dlg.FiguresStale());
+    EXPECT_EQ(dlg.toolTip(), QString::fromUtf8("갱신 없음"));
+    EXPECT_GT(CountColour(shot(), counts, grey, 2), 10);
+
+    // A document brings the colours back at once.
+    dlg.Feed().ApplyDocument("1280.0|1195.5|485.6|709.9|12|3|4|A|B\r\n");
+    EXPECT_FALSE(dlg.FiguresStale());
+    EXPECT_TRUE(dlg.toolTip().isEmpty());
+    QImage fresh = shot();
+    EXPECT_GT(CountColour(fresh, planned, qRgb(0, 146, 156)), 10);
+    EXPECT_EQ(CountColour(fresh, planned, grey, 2), 0);
+
+    // One period short of three: still fresh; three without a success: grey, figures and counts alike,
+    // while the date and the clock keep their colours.
+    FakeClock::Advance(2 * 3600 * 1000);
+    dlg.Feed().CheckFreshness();
+    EXPECT_FALSE(dlg.FiguresStale());
+    FakeClock::Advance(3600 * 1000);
+    dlg.Feed().CheckFreshness();
+    ASSERT_TRUE(dlg.FiguresStale());
+    EXPECT_EQ(dlg.toolTip(), QString::fromUtf8("마지막 갱신 09:07:30"));
+    const QImage stale = shot();
+    EXPECT_EQ(CountColour(stale, planned, qRgb(0, 146, 156)), 0);
+    EXPECT_GT(CountColour(stale, planned, grey, 2), 10);
+    EXPECT_EQ(CountColour(stale, counts, qRgb(255, 255, 255), 2), 0);
+    EXPECT_GT(CountColour(stale, QRect(128, 45, 117, 41), qRgb(255, 126, 1)), 50) << "the clock";
+    EXPECT_GT(CountColour(stale, QRect(128, 30, 117, 14), qRgb(64, 109, 171)), 20) << "the date";
+    // Only the figures' pixels changed.
+    QRegion allowed;
+    for (const QRect& area : {QRect(42, 34, 54, 76), QRect(17, 120, 233, 16)}) {
+        allowed += area;
+    }
+    EXPECT_TRUE(Difference(fresh, stale).subtracted(allowed).isEmpty());
+
+    dlg.Feed().ApplyDocument("1280.0|1195.5|485.6|709.9|12|3|4|A|B\r\n");
+    EXPECT_EQ(CountColour(shot(), planned, grey, 2), 0);
+    // One line each time the figures went stale or came back, none for the periods in between.
+    const std::string log = ReadFile(logFile);
+    EXPECT_NE(log.find("no figures since the start, shown as stale"), std::string::npos) << log;
+    EXPECT_NE(log.find("no new figures since 09:07:30, shown as stale"), std::string::npos) << log;
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = log.find("status feed:", at)) != std::string::npos; ++at) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 4u);
+    ProcessLog().SetTimeSource(&platform::GetLocalTime);
 }
 
 TEST_F(MainWindow, PageButtonsCreateHideAndShowOneWindow)

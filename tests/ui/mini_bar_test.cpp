@@ -1,4 +1,5 @@
 #include "resource_ids.h"
+#include "support/fake_clock.h"
 #include "support/pixels.h"
 #include "support/temp_env.h"
 #include "ui/windows/main_dlg.h"
@@ -30,8 +31,10 @@ public:
         void SetIcon(int) override {}
         void RemoveIcon() override { added = false; }
         bool IsAdded() const override { return added; }
+        void SetTip(const QString& text) override { tip = text; }
         void HandleNotification(long wParam, long lParam) override { events.emplace_back(wParam, lParam); }
         bool added = false;
+        QString tip;
         std::vector<std::pair<long, long>> events;
     } tray;
 
@@ -47,6 +50,8 @@ protected:
         environment.MainPoint = {200, 150};
         environment.RefreshRate = 3600;
         parts.main = &dlg;
+        dlg.Feed().SetTimeSource(FakeClock::Source());
+        dlg.Feed().SetTickSource(FakeClock::TickSource());
         dlg.Initialise();
         dlg.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
@@ -157,6 +162,33 @@ TEST_F(MiniBar, ShowsTheSummaryAndTheExtraText)
     const QImage shot = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_GT(CountColour(shot, QRect(20, 39, 313, 21), qRgb(4, 98, 153)), 30);
     EXPECT_GT(CountColour(shot, QRect(270, 17, 76, 17), qRgb(255, 108, 0)), 10);
+}
+
+TEST_F(MiniBar, StaleFiguresGreyTheSummaryAndTheTipsSaySinceWhen)
+{
+    FakeClock::Set(2024, 3, 5, 2, 11, 40, 5);
+    dlg.Feed().ApplyDocument("1280.0|1|640.5|4|5|6|7|P|Extra\r\n");
+    dlg.OnCommand(res::IDC_CLOSE);
+    auto* bar = static_cast<CMiniBarDlg*>(dlg.MiniBar());
+    ASSERT_NE(bar, nullptr);
+    const QRect summary(20, 39, 313, 21);
+    const QRgb grey = qRgb(150, 150, 150);
+
+    FakeClock::Advance(3 * 3600 * 1000);
+    dlg.Feed().CheckFreshness();
+    QImage shot = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(CountColour(shot, summary, qRgb(4, 98, 153)), 0);
+    EXPECT_GT(CountColour(shot, summary, grey, 2), 30);
+    EXPECT_GT(CountColour(shot, QRect(270, 17, 76, 17), qRgb(255, 108, 0)), 10)
+        << "the extra text keeps its colour";
+    EXPECT_EQ(bar->toolTip(), QString::fromUtf8("마지막 갱신 11:40:05"));
+    EXPECT_EQ(parts.tray.tip, QString::fromUtf8("마지막 갱신 11:40:05"));
+
+    dlg.Feed().ApplyDocument("1280.0|1|640.5|4|5|6|7|P|Extra\r\n");
+    shot = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(CountColour(shot, summary, qRgb(4, 98, 153)), 30);
+    EXPECT_TRUE(bar->toolTip().isEmpty());
+    EXPECT_TRUE(parts.tray.tip.isEmpty()) << "the icon's own tooltip again";
 }
 
 TEST(TrayIcon, ItsMenuHasShowAsTheBoldDefault)

@@ -5,6 +5,7 @@
 # - an update server that accepts and never answers: the widget comes all the same, within 12 s;
 # - a server that does not answer: the error is shown, the login comes back, closing it ends all;
 # - the feed going away: the last figures stay on the widget; coming back: the new ones show;
+# - the feed answering 500: after 10 s without a success the figures go grey, and come back with it;
 # - "창 위치 초기화" from the icon: asks, ends, and the remembered positions are gone from the store.
 # After each run: no process, no lock and no temporary file left; the day's log has the session.
 set -u
@@ -78,7 +79,7 @@ ends_unseen_within $app 10 || fail "unreachable: the program did not end"
 nothing_left unreachable
 login_port=$real_port
 write_environment
-sed -i 's/^RefreshRate=.*/RefreshRate=1/' "$work/bin/Pellamo.ini"
+sed -i 's/^RefreshRate=.*/RefreshRate=2/' "$work/bin/Pellamo.ini"
 # Something to forget first: the widget's point, as an earlier exit would have left it.
 printf '\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Tolvik\\Pellamo\\POS]\r\n' >> "$store"
 printf '"%s"=hex:0a,00,00,00,14,00,00,00\r\n' "$(printf '메인' | iconv -f UTF-8 -t CP949)" >> "$store"
@@ -102,6 +103,32 @@ sim_pid=${pids[-1]}
 changed=no
 for _ in $(seq 60); do [ "$(figures)" != "$before" ] && { changed=yes; break; }; sleep 0.1; done
 [ $changed = yes ] || fail "feed: the new figures did not show after the feed came back"
+
+# --- the feed answering 500 ----------------------------------------------------------------------
+grey_pixels() { import -window root -crop "54x76+$((x + 42))+$((y + 34))" -depth 8 txt:- | grep -ci '#969696'; }
+stale_lines() { iconv -f CP949 -t UTF-8 "$log_dir/$(date +%Y%m%d).log" | grep -c "$1"; }
+[ "$(grey_pixels)" -eq 0 ] || fail "stale: grey figures while the feed answers"
+sleep 2.1 # a success just now: the outage is counted from it
+restart_sim() {
+    kill -9 $sim_pid
+    rm -f "$work/ready"
+    start_sim "$sim" --login-port "$login_port" --http-port "$http_port" --user demo:demo:00 --auth CODE42 \
+        --session demo=CODE42 --feed-line "2222.0|2111.5|999.6|888.9|20|4|4|본사|B" "$@"
+    sim_pid=${pids[-1]}
+}
+restart_sim --http-fault /wginfo=status:500
+failing=$(date +%s)
+sleep 6
+[ "$(grey_pixels)" -eq 0 ] || fail "stale: grey after a few missed polls"
+for _ in $(seq 80); do [ "$(grey_pixels)" -gt 10 ] && break; sleep 0.1; done
+greyed=$(($(date +%s) - failing))
+[ "$(grey_pixels)" -gt 10 ] || fail "stale: the figures did not go grey"
+[ $greyed -le 12 ] || fail "stale: grey only $greyed s after the feed failed"
+restart_sim
+for _ in $(seq 50); do [ "$(grey_pixels)" -eq 0 ] && break; sleep 0.1; done
+[ "$(grey_pixels)" -eq 0 ] || fail "stale: the colours did not come back with the feed"
+[ "$(stale_lines 'shown as stale')" -eq 1 ] || fail "stale: not one log line for going stale"
+[ "$(stale_lines 'no longer stale')" -eq 1 ] || fail "stale: not one log line for coming back"
 
 # --- reset from the icon's menu ------------------------------------------------------------------
 icon=""

@@ -51,6 +51,35 @@ CMainDlg::CMainDlg(EnvironmentSettings& environment, const SessionIdentity& sess
         }
         update();
     });
+    connect(&m_feed, &CStatusFeed::FreshnessChanged, this, [this] { ShowFreshness(); });
+}
+
+QString CMainDlg::FreshnessTip() const
+{
+    const CFeedFreshness& freshness = m_feed.Freshness();
+    if (!freshness.Stale()) {
+        return {};
+    }
+    if (!freshness.HasSucceeded()) {
+        return QString::fromUtf8("갱신 없음");
+    }
+    const platform::LocalTime& last = freshness.LastSuccess();
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", last.Hour, last.Minute, last.Second);
+    return QString::fromUtf8("마지막 갱신 ") + QString::fromLatin1(time);
+}
+
+void CMainDlg::ShowFreshness()
+{
+    const QString tip = FreshnessTip();
+    setToolTip(tip);
+    if (ITrayIcon* tray = m_parts.TrayIcon(); tray != nullptr && tray->IsAdded()) {
+        tray->SetTip(tip);
+    }
+    if (m_miniBar != nullptr && m_miniBar->HasWindow()) {
+        m_miniBar->Repaint();
+    }
+    update();
 }
 
 CMainDlg::~CMainDlg()
@@ -127,6 +156,7 @@ void CMainDlg::PaintSkin(QPainter& dc)
     std::snprintf(clock, sizeof clock, "%02d:%02d", now.Hour, now.Minute);
 
     const int dpi = logicalDpiY();
+    const bool stale = FiguresStale();
     const StatusRecord& status = Status();
     const std::string counts[3] = {
         platform::Utf8ToCp949("가동:") + std::to_string(status.OperatingCount) + platform::Utf8ToCp949("대"),
@@ -169,7 +199,8 @@ void CMainDlg::PaintSkin(QPainter& dc)
             font.Desc.Weight = 700;
             font.Realize();
         }
-        font.TextColor = row.Colour;
+        // Stale figures and counts go grey; the date and the clock keep their colours.
+        font.TextColor = i >= 2 && stale ? StaleTextColour : row.Colour;
         font.Draw(p, row.Text, row.Area, row.Format);
     }
 }

@@ -56,6 +56,8 @@ public:
     CKvImgButton* Button(int controlId) const;
     bool GlueWeather() const override { return m_glueWeather; }
     bool GlueFactory() const { return m_glueFactory; }
+    bool FiguresStale() const override { return m_feed.Freshness().Stale(); }
+    QString FreshnessTip() const override;
 
     // The clock the widget shows; tests set their own.
     void SetTimeSource(platform::LocalTimeSource source) { m_now = source; }
@@ -84,6 +86,8 @@ private:
     // Remembers the window's point under the index's name and lets it go.
     void CloseDocked(std::unique_ptr<IOwnedWindow>& window, int index);
     void ApplyWindowShape();
+    // Tells every place that shows the figures whether they are stale.
+    void ShowFreshness();
     void SetAlwaysOnTop(bool on);
     void ToggleAutoLogin();
     void ToggleAlwaysOnTop();

@@ -8,6 +8,9 @@
 #include "feed/status_feed.h"
 #include "platform/typed_ptr_list.h"
 #include "settings/geometry.h"
+#include "ui/skin/draw_kit.h"
+
+#include <QString>
 
 #include <memory>
 
@@ -57,6 +60,9 @@ public:
     }
 };
 
+// What stale figures are drawn in, on the widget and on the bar.
+constexpr COLORREF StaleTextColour = RGB(150, 150, 150);
+
 // What the mini bar needs of the window it stands in for: the figures, the page buttons, the menu,
 // and the weather window it may carry along or dock to.
 class IMiniBarOwner
@@ -70,6 +76,9 @@ public:
     virtual IOwnedWindow* WeatherDlg() const = 0;
     // Whether the owner's drag is carrying the weather window right now.
     virtual bool GlueWeather() const = 0;
+    // Whether the figures are stale, and what a tooltip says of them then (empty while fresh).
+    virtual bool FiguresStale() const = 0;
+    virtual QString FreshnessTip() const = 0;
 };
 
 class ITrayIcon
@@ -80,6 +89,8 @@ public:
     virtual void SetIcon(int iconId) = 0;
     virtual void RemoveIcon() = 0;
     virtual bool IsAdded() const = 0;
+    // The icon's tooltip; empty gives back its usual one.
+    virtual void SetTip(const QString& tip) = 0;
     // A WM_TRAY_NOTIFY that reached the owner.
     virtual void HandleNotification(long wParam, long lParam) = 0;
 };

@@ -67,13 +67,19 @@ bool CMiniBarDlg::CreateAt(QWidget* owner, int x, int y)
     if (Shown) {
         show();
     }
-    update();
+    Repaint();
     return true;
 }
 
 bool CMiniBarDlg::CreateModeless(QWidget* owner, const Rect* rect)
 {
     return rect != nullptr ? CreateAt(owner, rect->left, rect->top) : CreateAt(owner, x(), y());
+}
+
+void CMiniBarDlg::Repaint()
+{
+    setToolTip(m_owner.FreshnessTip());
+    update();
 }
 
 void CMiniBarDlg::Show()
@@ -102,7 +108,7 @@ void CMiniBarDlg::PaintSkin(QPainter& dc)
     summaryFont.Desc.FaceName = "굴림";
     summaryFont.Desc.Height = FontHeightForPoints(9, logicalDpiY());
     summaryFont.Desc.Weight = 700;
-    summaryFont.TextColor = RGB(4, 98, 153);
+    summaryFont.TextColor = m_owner.FiguresStale() ? StaleTextColour : RGB(4, 98, 153);
     summaryFont.Realize();
     CKvFont extraFont;
     extraFont.Desc = summaryFont.Desc;

@@ -23,7 +23,8 @@ public:
 
     // IMiniBar
     bool CreateAt(QWidget* owner, int x, int y) override;
-    void Repaint() override { update(); }
+    // Redraws the figures and says in the tooltip whether they are stale.
+    void Repaint() override;
     bool CreateModeless(QWidget* owner, const Rect* rect) override;
     bool HasWindow() const override { return m_created; }
     bool IsVisible() const override { return isVisible(); }

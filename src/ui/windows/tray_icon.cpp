@@ -37,6 +37,13 @@ bool CTrayIcon::AddIcon(QWidget* owner)
     return true;
 }
 
+void CTrayIcon::SetTip(const QString& tip)
+{
+    if (m_icon != nullptr) {
+        m_icon->setToolTip(tip.isEmpty() ? QString::fromUtf8(MainWindowText) : tip);
+    }
+}
+
 void CTrayIcon::SetIcon(int iconId)
 {
     if (!m_enabled) {

@@ -30,6 +30,7 @@ public:
     void SetIcon(int iconId) override;
     void RemoveIcon() override;
     bool IsAdded() const override { return m_enabled; }
+    void SetTip(const QString& tip) override;
     void HandleNotification(long wParam, long lParam) override;
 
     // Fills the icon's menu (164) with "보기" as its bold default item.
