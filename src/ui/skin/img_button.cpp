@@ -202,17 +202,17 @@ void CKvButtonSet::Create(QWidget* parent, const ImgButtonSpec* table, std::size
 
 void CKvButtonSet::LoadImages()
 {
-    for (const auto& [spec, button] : m_buttons) {
-        if (button->LoadImages(spec.Bitmap, CKvImgButton::HasHover | CKvImgButton::HasPressed)) {
-            button->setGeometry(spec.X, spec.Y, button->ImageWidth(), button->ImageHeight());
+    for (const auto& [row, button] : m_buttons) {
+        if (button->LoadImages(row.Bitmap, CKvImgButton::HasHover | CKvImgButton::HasPressed)) {
+            button->setGeometry(row.X, row.Y, button->ImageWidth(), button->ImageHeight());
         }
     }
 }
 
 CKvImgButton* CKvButtonSet::Button(int controlId) const
 {
-    for (const auto& [spec, button] : m_buttons) {
-        if (spec.ControlId == controlId) {
+    for (const auto& [row, button] : m_buttons) {
+        if (row.ControlId == controlId) {
             return button;
         }
     }
