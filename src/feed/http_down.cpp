@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <new>

@@ -46,10 +46,7 @@ bool CWGDialog::InDragBand(const QPoint& clientPoint) const
 
 int CWGDialog::HitTest(const QPoint& clientPoint) const
 {
-    if (CaptionHeight > 0 && clientPoint.y() < CaptionHeight) {
-        return HTCAPTION;
-    }
-    return HTCLIENT;
+    return InDragBand(clientPoint) ? HTCAPTION : HTCLIENT;
 }
 
 void CWGDialog::MoveWindow(int x, int y, int cx, int cy)
