@@ -57,8 +57,9 @@ for rate in 30 1; do
     stop $app; stop $bare
 done
 echo
-echo "Ratios of CPU ticks ($hz a second); the bare window repaints every second, the widget repaints its clock"
-echo "every second and downloads the feed every RefreshRate seconds, each with a fresh connection."
+echo "Ratios of CPU ticks ($hz a second); the bare window repaints every second, the widget wakes every second"
+echo "for its clock (repainted when the minute changes), downloads the feed every RefreshRate seconds, each"
+echo "with a fresh connection, and repaints the figures that changed."
 echo
 
 echo "## Memory (PSS, all processes)"

@@ -15,6 +15,7 @@ set(PELLAMO_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/serverlink/kv_cmd.cpp
     ${CMAKE_CURRENT_LIST_DIR}/serverlink/mac_address.cpp
     ${CMAKE_CURRENT_LIST_DIR}/serverlink/server_session.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/feed/direct_get.cpp
     ${CMAKE_CURRENT_LIST_DIR}/feed/http_down.cpp
     ${CMAKE_CURRENT_LIST_DIR}/feed/status_feed.cpp
     ${CMAKE_CURRENT_LIST_DIR}/log/sync.cpp

@@ -1,11 +1,14 @@
 #include "feed/http_down.h"
 
+#include "feed/direct_get.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
 #include "platform/text.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -50,7 +53,43 @@ bool SplitHttpUrl(const std::string& url, HttpTarget& target)
     return true;
 }
 
-CKvHttpDown::CKvHttpDown()
+namespace {
+
+// The desktop's proxy for an address (the user's environment, or its proxy configuration).
+QNetworkProxy DesktopProxyFor(const QUrl& url)
+{
+    const QList<QNetworkProxy> proxies = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(url));
+    return proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
+}
+
+} // namespace
+
+CKvHttpSession::CKvHttpSession() = default;
+
+CKvHttpSession::~CKvHttpSession() = default;
+
+QNetworkProxy CKvHttpSession::ProxyFor(const QUrl& url)
+{
+    if (!m_proxyKnown) {
+        m_proxy = DesktopProxyFor(url);
+        m_proxyKnown = true;
+        if (m_manager != nullptr) {
+            m_manager->setProxy(m_proxy);
+        }
+    }
+    return m_proxy;
+}
+
+QNetworkAccessManager& CKvHttpSession::Manager()
+{
+    if (m_manager == nullptr) {
+        m_manager = std::make_unique<QNetworkAccessManager>();
+        m_manager->setProxy(m_proxy);
+    }
+    return *m_manager;
+}
+
+CKvHttpDown::CKvHttpDown(CKvHttpSession* session) : m_session(session)
 {
     // Proxies come from the user's environment, as every desktop program here takes them.
     static const bool systemProxy = [] {
@@ -58,6 +97,7 @@ CKvHttpDown::CKvHttpDown()
         return true;
     }();
     (void)systemProxy;
+    m_deadline.setSingleShot(true);
 }
 
 CKvHttpDown::~CKvHttpDown()
@@ -75,11 +115,17 @@ void CKvHttpDown::CloseRequest()
         m_reply->deleteLater();
         m_reply = nullptr;
     }
-    if (m_manager != nullptr) {
+    if (m_manager != nullptr && m_session == nullptr) {
         m_manager->disconnect();
         m_manager->deleteLater();
-        m_manager = nullptr;
     }
+    m_manager = nullptr;
+    if (m_direct != nullptr) {
+        m_direct->Abandon();
+        m_direct.release()->deleteLater();
+    }
+    m_deadline.stop();
+    QObject::disconnect(&m_deadline, nullptr, nullptr, nullptr);
     m_token.reset();
     m_body.clear();
     m_open = false;
@@ -94,15 +140,14 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
     // Callbacks still queued for an earlier request, or for a destroyed object, find their token gone.
     m_token = std::make_shared<int>(0);
     const std::weak_ptr<int> token = m_token;
-    // A manager of its own per download: a fresh connection every time, nothing shared or kept.
-    m_manager = new QNetworkAccessManager;
     if (!SplitHttpUrl(url, target) || target.Host.empty()) {
         // Reported from the event loop too, as every other answer is.
-        QTimer::singleShot(0, m_manager, [this, token] {
+        m_deadline.callOnTimeout([this, token] {
             if (!token.expired()) {
                 Finish(false);
             }
         });
+        m_deadline.start(0);
         return;
     }
     m_target = target;
@@ -110,8 +155,51 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
     const int port = target.Port <= 0 || target.Port > 65535 ? 80 : target.Port;
     // The address's own CP949 bytes go out percent-encoded; Qt would read them as UTF-8 and replace them.
     const std::string address = "http://" + target.Host + ":" + std::to_string(port) + target.Path;
-    QNetworkRequest request(QUrl::fromEncoded(
-        QByteArray::fromStdString(platform::EncodeAddressBytes(address)), QUrl::TolerantMode));
+    const QUrl requestUrl = QUrl::fromEncoded(
+        QByteArray::fromStdString(platform::EncodeAddressBytes(address)), QUrl::TolerantMode);
+    m_deadline.callOnTimeout([this, token] {
+        if (!token.expired()) {
+            Finish(false);
+        }
+    });
+    m_deadline.start(m_totalTimeoutMs);
+    const QNetworkProxy proxy =
+        m_session != nullptr ? m_session->ProxyFor(requestUrl) : DesktopProxyFor(requestUrl);
+    if (proxy.type() != QNetworkProxy::NoProxy) {
+        GetThroughManager(requestUrl, proxy);
+        return;
+    }
+    m_direct = std::make_unique<CDirectGet>(TransferTimeoutMs, MaxBodyBytes);
+    m_direct->Start(requestUrl, [this, token](const CDirectGet::Answer& answer) {
+        if (token.expired()) {
+            return;
+        }
+        if (!answer.Complete && answer.Elsewhere.isValid()) {
+            // A redirect to a scheme only Qt's manager speaks.
+            GetThroughManager(answer.Elsewhere, DesktopProxyFor(answer.Elsewhere));
+            return;
+        }
+        const bool ok = answer.Complete && answer.Status >= 200 && answer.Status <= 299;
+        if (ok) {
+            m_body = answer.Body;
+            ContentLength =
+                answer.ContentLength.isEmpty() ? 0 : platform::Atoi32(answer.ContentLength.constData());
+        }
+        Finish(ok);
+    });
+}
+
+void CKvHttpDown::GetThroughManager(const QUrl& url, const QNetworkProxy& proxy)
+{
+    const std::weak_ptr<int> token = m_token;
+    if (m_session != nullptr) {
+        m_manager = &m_session->Manager();
+    } else {
+        // A manager of its own: nothing shared with any other download.
+        m_manager = new QNetworkAccessManager;
+        m_manager->setProxy(proxy);
+    }
+    QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -120,7 +208,7 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
     QNetworkReply* reply = m_reply;
     // Qt reads ahead without bound unless told; a body can then only grow as fast as it is taken.
     reply->setReadBufferSize(ReadAheadBytes);
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, m_manager, [this, token, reply] {
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [this, token, reply] {
         if (token.expired()) {
             return;
         }
@@ -129,7 +217,7 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
             Finish(false);
         }
     });
-    QObject::connect(reply, &QNetworkReply::readyRead, m_manager, [this, token, reply] {
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [this, token, reply] {
         if (token.expired()) {
             return;
         }
@@ -138,7 +226,7 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
             Finish(false);
         }
     });
-    QObject::connect(reply, &QNetworkReply::finished, m_manager, [this, token, reply] {
+    QObject::connect(reply, &QNetworkReply::finished, reply, [this, token, reply] {
         if (token.expired()) {
             return;
         }
@@ -152,22 +240,27 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
         }
         Finish(ok);
     });
-    QTimer::singleShot(m_totalTimeoutMs, reply, [this, token] {
-        if (!token.expired()) {
-            Finish(false);
-        }
-    });
 }
 
 void CKvHttpDown::Finish(bool ok)
 {
+    m_deadline.stop();
+    if (!ok && m_session != nullptr) {
+        m_session->Failed();
+    }
     if (!ok) {
         CloseRequest();
     } else {
         m_open = true;
-        m_reply->disconnect();
-        m_reply->deleteLater();
-        m_reply = nullptr;
+        if (m_reply != nullptr) {
+            m_reply->disconnect();
+            m_reply->deleteLater();
+            m_reply = nullptr;
+        }
+        if (m_direct != nullptr) {
+            m_direct->Abandon();
+            m_direct.release()->deleteLater();
+        }
     }
     if (m_done) {
         Completion done = std::move(m_done);
@@ -226,13 +319,19 @@ char* CKvHttpDown::ReadAll(int capacity, int growth)
     return buffer;
 }
 
-bool CKvHttpDown::WriteBodyToFile(const std::string& path)
+std::unique_ptr<char[]> CKvHttpDown::TakeBody()
 {
     if (!m_open) {
-        return false;
+        return nullptr;
     }
     const int announced = ContentLength > 0 ? ContentLength : DefaultFileCapacity;
-    std::unique_ptr<char[]> body(ReadAll(announced + 10, announced));
+    return std::unique_ptr<char[]>(ReadAll(announced + 10, announced));
+}
+
+bool CKvHttpDown::WriteBodyToFile(const std::string& path)
+{
+    // The body first: a download that cannot be held makes no file.
+    const std::unique_ptr<char[]> body = TakeBody();
     if (body == nullptr) {
         return false;
     }
@@ -242,6 +341,12 @@ bool CKvHttpDown::WriteBodyToFile(const std::string& path)
     }
     const bool ok = platform::WriteAll(fd, body.get(), static_cast<std::size_t>(ContentLength));
     return close(fd) == 0 && ok;
+}
+
+bool CKvHttpDown::WriteBody(int fd)
+{
+    const std::unique_ptr<char[]> body = TakeBody();
+    return body != nullptr && platform::WriteAll(fd, body.get(), static_cast<std::size_t>(ContentLength));
 }
 
 bool CKvHttpDown::DownloadToFile(const std::string& url, const std::string& path)

@@ -6,19 +6,25 @@
 //   [http://]host[:port][/path?query]      no other scheme; "host:" gives port 0, which means 80
 //
 // Only a 2xx answer counts. The system's proxy settings apply, redirects are followed, no header of
-// our own is added and nothing is cached. A dead or stalling server cannot hold a download forever:
+// our own is added and nothing is cached. An address with no proxy in front of it is fetched by
+// CDirectGet on this thread; one behind a proxy goes through Qt's network manager, which speaks to
+// proxies of every kind. A dead or stalling server cannot hold a download forever:
 // TransferTimeoutMs without progress, or TotalTimeoutMs in all, ends it as failed, and so does a body
 // larger than MaxBodyBytes.
 
 #include <QByteArray>
+#include <QNetworkProxy>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+class CDirectGet;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QUrl;
 
 struct HttpTarget
 {
@@ -33,6 +39,31 @@ struct HttpTarget
 // False when the host or the path is longer than the limits.
 bool SplitHttpUrl(const std::string& url, HttpTarget& target);
 
+// What a run of downloads from one caller shares, so that a download every second does not build and
+// tear down a network manager and look the proxy up each time: the proxy the desktop names for the
+// address, looked up again after any failed download (a proxy that has changed or gone), and, for
+// downloads through a proxy, one network manager. Nothing of the answers is kept: every download still
+// asks the server.
+class CKvHttpSession
+{
+public:
+    CKvHttpSession();
+    CKvHttpSession(const CKvHttpSession&) = delete;
+    CKvHttpSession& operator=(const CKvHttpSession&) = delete;
+    ~CKvHttpSession();
+
+    QNetworkProxy ProxyFor(const QUrl& url);
+    // The manager for requests through the proxy ProxyFor named.
+    QNetworkAccessManager& Manager();
+    void Failed() { m_proxyKnown = false; }
+    bool ProxyKnown() const { return m_proxyKnown; }
+
+private:
+    std::unique_ptr<QNetworkAccessManager> m_manager;
+    QNetworkProxy m_proxy;
+    bool m_proxyKnown = false;
+};
+
 class CKvHttpDown
 {
 public:
@@ -44,7 +75,8 @@ public:
 
     using Completion = std::function<void(bool ok)>;
 
-    CKvHttpDown();
+    // session: shared by the caller's downloads and outliving this one; null for a download of its own.
+    explicit CKvHttpDown(CKvHttpSession* session = nullptr);
     CKvHttpDown(const CKvHttpDown&) = delete;
     CKvHttpDown& operator=(const CKvHttpDown&) = delete;
     virtual ~CKvHttpDown();
@@ -64,6 +96,8 @@ public:
     static bool DownloadToFile(const std::string& url, const std::string& path);
     // Writes what an open answer holds, as DownloadToFile does once the download is in.
     bool WriteBodyToFile(const std::string& path);
+    // The same into a file already open for writing, from its current offset.
+    bool WriteBody(int fd);
 
     // The bound on a whole download, connection and answer together, for the downloads that follow.
     void SetTotalTimeout(int ms) { m_totalTimeoutMs = ms; }
@@ -72,11 +106,18 @@ public:
     const HttpTarget& Target() const { return m_target; }
 
 private:
+    // Through Qt's network manager: for an address behind a proxy, or a redirect to another scheme.
+    void GetThroughManager(const QUrl& url, const QNetworkProxy& proxy);
     void Finish(bool ok);
+    // The whole body of an open answer, in the buffer sizes DownloadToFile has always used.
+    std::unique_ptr<char[]> TakeBody();
 
     HttpTarget m_target;
-    QNetworkAccessManager* m_manager = nullptr; // owned; released with deleteLater
+    CKvHttpSession* m_session;
+    QNetworkAccessManager* m_manager = nullptr; // owned when there is no session; released with deleteLater
     QNetworkReply* m_reply = nullptr;
+    std::unique_ptr<CDirectGet> m_direct; // an address no proxy stands in front of
+    QTimer m_deadline;
     std::shared_ptr<int> m_token;
     QByteArray m_body;
     bool m_open = false;

@@ -5,7 +5,6 @@
 #include "platform/numbers.h"
 #include "settings/ini_text.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 #include <algorithm>
@@ -61,18 +60,13 @@ void ApplyStatusDocument(const std::string& document, StatusRecord& record)
     tokens.Clear();
 }
 
-bool ApplyStatusFile(const std::string& path, StatusRecord& record)
+void ApplyStatusFile(std::FILE* file, StatusRecord& record)
 {
-    std::FILE* file = std::fopen(path.c_str(), "re");
-    if (file == nullptr) {
-        return false;
-    }
     char line[kLineBufferSize];
     if (std::fgets(line, sizeof line, file) != nullptr) {
         ApplyStatusDocument(line, record);
     }
     std::fclose(file);
-    return true;
 }
 
 std::uint64_t CFeedFreshness::StaleAfterMs(int refreshRateSeconds)
@@ -151,9 +145,13 @@ bool CStatusFeed::Poll()
     if (m_download != nullptr) {
         return false;
     }
+    m_finished.reset();
     std::string url;
     m_urlSource(url);
-    m_download = std::make_unique<CKvHttpDown>();
+    if (m_session == nullptr) {
+        m_session = std::make_unique<CKvHttpSession>();
+    }
+    m_download = std::make_unique<CKvHttpDown>(m_session.get());
     m_download->OpenUrlAsync(url, [this](bool ok) { Finished(ok); });
     return true;
 }
@@ -163,24 +161,28 @@ void CStatusFeed::Finished(bool ok)
     bool downloaded = false;
     if (ok) {
         // Through a private file of its own, as the document has always been read: a name nobody can
-        // guess or take over first, removed whatever happens.
+        // guess or take over first, out of the folder as soon as it is open, written once and read
+        // back once through the same descriptor.
         std::string path = QDir::tempPath().toStdString() + "/pellamo-feed-XXXXXX";
         const int fd = mkostemp(path.data(), O_CLOEXEC);
         if (fd >= 0) {
-            close(fd);
-            if (m_download->WriteBodyToFile(path)) {
-                downloaded = true;
-                ApplyStatusFile(path, m_record);
-            }
             unlink(path.c_str());
+            std::FILE* file = nullptr;
+            if (m_download->WriteBody(fd) && lseek(fd, 0, SEEK_SET) == 0) {
+                file = fdopen(fd, "r");
+            }
+            if (file != nullptr) {
+                downloaded = true;
+                ApplyStatusFile(file, m_record);
+            } else {
+                close(fd);
+            }
         }
     }
     NoteFreshness(m_freshness.Polled(downloaded, m_ticks(), m_now()));
-    // The downloader is inside its own completion here; it goes once this call has returned.
+    // The downloader is inside its own completion here; it goes when the next poll starts.
     m_download->CloseRequest();
-    CKvHttpDown* finished = m_download.release();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [finished] { delete finished; }, Qt::QueuedConnection);
+    m_finished = std::move(m_download);
     emit Polled(downloaded);
 }
 
@@ -188,6 +190,7 @@ void CStatusFeed::ApplyDocument(const std::string& document)
 {
     ApplyStatusDocument(document, m_record);
     NoteFreshness(m_freshness.Polled(true, m_ticks(), m_now()));
+    emit Polled(true);
 }
 
 void CStatusFeed::CheckFreshness()

@@ -14,11 +14,13 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 
 class CKvHttpDown;
+class CKvHttpSession;
 
 struct StatusRecord
 {
@@ -35,8 +37,9 @@ struct StatusRecord
 
 // Applies a document's first line (at most 1,023 bytes, CR LF read as LF) to the record.
 void ApplyStatusDocument(const std::string& document, StatusRecord& record);
-// The same from a file: what a poll does with its download. False when the file cannot be read.
-bool ApplyStatusFile(const std::string& path, StatusRecord& record);
+// The same from a file open for reading at its start, which it closes: what a poll does with its
+// download.
+void ApplyStatusFile(std::FILE* file, StatusRecord& record);
 
 // Whether the figures shown are still those of a recent poll. They are stale once no poll has
 // succeeded for three refresh periods, and never sooner than 10 s, counted from the last success or,
@@ -116,7 +119,9 @@ private:
     CFeedFreshness m_freshness;
     platform::LocalTimeSource m_now = &platform::GetLocalTime;
     platform::TickSource m_ticks = &platform::GetTickCount64;
+    std::unique_ptr<CKvHttpSession> m_session;
     std::unique_ptr<CKvHttpDown> m_download;
+    std::unique_ptr<CKvHttpDown> m_finished; // the last poll's, kept until it has returned
     QTimer m_clock;
     QTimer m_refresh;
 };

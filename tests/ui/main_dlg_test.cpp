@@ -11,9 +11,12 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -319,6 +322,57 @@ TEST_F(MainWindow, StaleFiguresGoGreyAndTellSinceWhen)
     }
     EXPECT_EQ(lines, 4u);
     ProcessLog().SetTimeSource(&platform::GetLocalTime);
+}
+
+// Collects what the window is asked to paint.
+class PaintSpy : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+    QRegion painted;
+};
+
+TEST_F(MainWindow, RenewsOnlyWhatChanged)
+{
+    dlg.Feed().ApplyDocument("1280.0|1195.5|485.6|709.9|12|3|4|A|B\r\n");
+    QTest::qWait(50);
+    PaintSpy spy;
+    dlg.installEventFilter(&spy);
+    const QRect clock = Area(CMainDlg::ClockRectLeft, CMainDlg::ClockRectTop, CMainDlg::ClockRectRight,
+                             CMainDlg::ClockRectBottom);
+    const struct
+    {
+        const char* name;
+        std::function<void()> step;
+        QRegion expected;
+    } rows[] = {
+        {"a second within the same minute", [this] { emit dlg.Feed().ClockTick(); }, QRegion()},
+        {"the next minute",
+         [this] {
+             AMinuteLater();
+             emit dlg.Feed().ClockTick();
+         },
+         QRegion(clock)},
+        {"the same figures again",
+         [this] { dlg.Feed().ApplyDocument("1280.0|1195.5|485.6|709.9|12|3|4|A|B\r\n"); }, QRegion()},
+        {"a new shipped volume and waiting count",
+         [this] { dlg.Feed().ApplyDocument("1280.0|1195.5|490.1|705.4|12|3|5|A|B\r\n"); },
+         QRegion(Area(42, 73, 96, 89)) + Area(42, 92, 96, 110) + Area(184, 120, 250, 136)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        spy.painted = QRegion();
+        row.step();
+        QTest::qWait(50);
+        EXPECT_EQ(spy.painted, row.expected);
+    }
+    dlg.removeEventFilter(&spy);
 }
 
 TEST_F(MainWindow, PageButtonsCreateHideAndShowOneWindow)

@@ -39,6 +39,7 @@ struct Request
     std::string Path;  // without the query
     std::string Query; // without the '?'
     std::string Target;
+    bool Absolute = false; // the request named the whole address, as one sent to a proxy does
 };
 
 bool ReadRequest(int fd, Request& request)
@@ -61,6 +62,13 @@ bool ReadRequest(int fd, Request& request)
     }
     request.Method = line.substr(0, first);
     request.Target = line.substr(first + 1, second - first - 1);
+    // A client that takes this server for its proxy names the whole address ("GET http://host/x"); it
+    // is answered as the path it names, and the log says which form came.
+    if (request.Target.rfind("http://", 0) == 0) {
+        const std::size_t path = request.Target.find('/', 7);
+        request.Target = path == std::string::npos ? "/" : request.Target.substr(path);
+        request.Absolute = true;
+    }
     const std::size_t question = request.Target.find('?');
     request.Path = request.Target.substr(0, question);
     request.Query = question == std::string::npos ? std::string() : request.Target.substr(question + 1);
@@ -231,8 +239,8 @@ void Serve(const Config& config, State& state, int fd)
     std::string type;
     std::string body;
     Answer(config, state, answered, code, type, body);
-    AppendLog(config,
-              "http " + request.Method + " " + request.Target + " fault=" + std::to_string(fault.Type));
+    AppendLog(config, "http " + request.Method + " " + request.Target +
+                          " fault=" + std::to_string(fault.Type) + (request.Absolute ? " as-proxy" : ""));
 
     const std::string length = "Content-Length: " + std::to_string(body.size()) + "\r\n";
     switch (fault.Type) {

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 CWGDialog::CWGDialog(int templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId)
@@ -76,10 +77,12 @@ bool CWGDialog::SnapAfterMove(const WindowPos& moved, const Rect& target)
 
 void CWGDialog::OnWindowMessage(int, std::intptr_t, std::intptr_t) {}
 
-void CWGDialog::paintEvent(QPaintEvent*)
+void CWGDialog::paintEvent(QPaintEvent* event)
 {
+    m_paintArea = event->region();
     QPainter painter(this);
     PaintSkin(painter);
+    m_paintArea = QRegion();
 }
 
 void CWGDialog::mousePressEvent(QMouseEvent* event)

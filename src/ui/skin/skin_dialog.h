@@ -16,6 +16,7 @@
 
 #include <QDialog>
 #include <QEventLoop>
+#include <QRegion>
 
 enum HitTestCode : int
 {
@@ -53,6 +54,9 @@ public:
 
     // Paints the skin; the default copies Background to the origin.
     virtual void PaintSkin(QPainter& dc);
+    // The part of the window the paint under way must renew: the paint event's region, or the whole
+    // window when painting is asked for outside one.
+    QRegion PaintArea() const { return m_paintArea.isEmpty() ? QRegion(rect()) : m_paintArea; }
     // HTCAPTION inside the drag band, else HTCLIENT.
     virtual int HitTest(const QPoint& clientPoint) const;
     // The band along the top of the client area, CaptionHeight high.
@@ -99,6 +103,7 @@ private:
     int m_templateId;
     QEventLoop* m_modalLoop = nullptr;
     bool m_dragging = false;
+    QRegion m_paintArea;
     QPoint m_dragStart;
     QPoint m_dragLast;
     Rect m_dragRect;

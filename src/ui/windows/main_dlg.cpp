@@ -30,6 +30,38 @@ const ImgButtonSpec kButtons[] = {
 
 const char* const kWeekdays[7] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
 
+constexpr QRect Area(int left, int top, int right, int bottom)
+{
+    return QRect(left, top, right - left, bottom - top);
+}
+
+const unsigned kCentred = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+const unsigned kRight = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;
+const unsigned kLeft = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+
+// The date, the clock, the four volumes and the three counts, in drawing order; each text is cut at
+// its rectangle (right and bottom exclusive).
+struct TextRow
+{
+    QRect Area;
+    const char* Face;
+    int Points;
+    COLORREF Colour;
+    unsigned Format;
+};
+const TextRow kTextRows[] = {
+    {Area(128, 30, 245, 44), "Arial", 10, RGB(64, 109, 171), kCentred},
+    {Area(128, 45, 245, 86), "Arial", 27, RGB(255, 126, 1), kCentred},
+    {Area(42, 34, 96, 47), "굴림", 10, RGB(0, 146, 156), kRight},
+    {Area(42, 52, 96, 70), "굴림", 10, RGB(9, 161, 2), kRight},
+    {Area(42, 73, 96, 89), "굴림", 10, RGB(255, 102, 0), kRight},
+    {Area(42, 92, 96, 110), "굴림", 10, RGB(47, 69, 241), kRight},
+    {Area(17, 120, 88, 136), "굴림", 9, RGB(255, 255, 255), kLeft},
+    {Area(97, 120, 177, 136), "굴림", 9, RGB(255, 255, 255), kLeft},
+    {Area(184, 120, 250, 136), "굴림", 9, RGB(255, 255, 255), kLeft},
+};
+static_assert(sizeof kTextRows / sizeof kTextRows[0] == CMainDlg::TextRowCount);
+
 } // namespace
 
 CMainDlg::CMainDlg(EnvironmentSettings& environment, const SessionIdentity& session, IMainWindowParts& parts)
@@ -43,13 +75,27 @@ CMainDlg::CMainDlg(EnvironmentSettings& environment, const SessionIdentity& sess
     CaptionHeight = 23;
     m_buttons.Create(this, kButtons, [this](int id) { OnCommand(id); });
     connect(&m_feed, &CStatusFeed::ClockTick, this, [this] {
-        update(QRect(QPoint(ClockRectLeft, ClockRectTop), QPoint(ClockRectRight - 1, ClockRectBottom - 1)));
+        // The clock shows minutes: a second that changes neither it nor the date repaints nothing.
+        if (RowText(0) != m_drawnClock[0] || RowText(1) != m_drawnClock[1]) {
+            update(
+                QRect(QPoint(ClockRectLeft, ClockRectTop), QPoint(ClockRectRight - 1, ClockRectBottom - 1)));
+        }
     });
     connect(&m_feed, &CStatusFeed::Polled, this, [this](bool downloaded) {
-        if (downloaded && m_miniBar != nullptr && m_miniBar->HasWindow()) {
+        // A poll renews only the figures it changed; the same figures again draw nothing.
+        const StatusRecord& now = Status();
+        const bool barChanged = now.PlannedVolume != m_drawnStatus.PlannedVolume ||
+                                now.ShippedVolume != m_drawnStatus.ShippedVolume ||
+                                now.WaitingCount != m_drawnStatus.WaitingCount ||
+                                now.Extra != m_drawnStatus.Extra;
+        const QRegion changed = ChangedFigures(m_drawnStatus, now);
+        m_drawnStatus = now;
+        if (downloaded && barChanged && m_miniBar != nullptr && m_miniBar->HasWindow()) {
             m_miniBar->Repaint();
         }
-        update();
+        if (!changed.isEmpty()) {
+            update(changed);
+        }
     });
     connect(&m_feed, &CStatusFeed::FreshnessChanged, this, [this] { ShowFreshness(); });
 }
@@ -145,53 +191,19 @@ void CMainDlg::SetAlwaysOnTop(bool on)
 
 void CMainDlg::PaintSkin(QPainter& dc)
 {
-    CKvMemDC off(&dc, rect());
+    // Only the area being renewed is drawn: the clock's second repaints nothing of the figures.
+    const QRegion area = PaintArea();
+    CKvMemDC off(&dc, area.boundingRect());
     QPainter& p = off.Painter();
     CWGDialog::PaintSkin(p);
-    const platform::LocalTime now = m_now();
-    char date[64];
-    std::snprintf(date, sizeof date, "%04d.%02d.%02d  %s", now.Year, now.Month, now.Day,
-                  kWeekdays[((now.Weekday % 7) + 7) % 7]);
-    char clock[16];
-    std::snprintf(clock, sizeof clock, "%02d:%02d", now.Hour, now.Minute);
-
     const int dpi = logicalDpiY();
     const bool stale = FiguresStale();
-    const StatusRecord& status = Status();
-    const std::string counts[3] = {
-        platform::Utf8ToCp949("가동:") + std::to_string(status.OperatingCount) + platform::Utf8ToCp949("대"),
-        platform::Utf8ToCp949("용차:") + std::to_string(status.HiredCount) + platform::Utf8ToCp949("대"),
-        platform::Utf8ToCp949("대기:") + std::to_string(status.WaitingCount) + platform::Utf8ToCp949("대"),
-    };
-    struct TextRow
-    {
-        QString Text;
-        QRect Area; // from (left, top, right, bottom), right and bottom exclusive
-        const char* Face;
-        int Points;
-        COLORREF Colour;
-        unsigned Format;
-    };
-    auto area = [](int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); };
-    const unsigned centred = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-    const unsigned right = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;
-    const unsigned left = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
-    const TextRow rows[] = {
-        {QString::fromLatin1(date), area(128, 30, 245, 44), "Arial", 10, RGB(64, 109, 171), centred},
-        {QString::fromLatin1(clock), area(128, 45, 245, 86), "Arial", 27, RGB(255, 126, 1), centred},
-        {FromCp949(status.PlannedVolume), area(42, 34, 96, 47), "굴림", 10, RGB(0, 146, 156), right},
-        {FromCp949(status.OrderedVolume), area(42, 52, 96, 70), "굴림", 10, RGB(9, 161, 2), right},
-        {FromCp949(status.ShippedVolume), area(42, 73, 96, 89), "굴림", 10, RGB(255, 102, 0), right},
-        {FromCp949(status.RemainingVolume), area(42, 92, 96, 110), "굴림", 10, RGB(47, 69, 241), right},
-        {FromCp949(counts[0]), area(17, 120, 88, 136), "굴림", 9, RGB(255, 255, 255), left},
-        {FromCp949(counts[1]), area(97, 120, 177, 136), "굴림", 9, RGB(255, 255, 255), left},
-        {FromCp949(counts[2]), area(184, 120, 250, 136), "굴림", 9, RGB(255, 255, 255), left},
-    };
-    CKvFont clockFont;
-    CKvFont textFont;
-    for (std::size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-        const TextRow& row = rows[i];
-        CKvFont& font = i == 1 ? clockFont : textFont;
+    for (int i = 0; i < TextRowCount; ++i) {
+        const TextRow& row = kTextRows[i];
+        if (!area.intersects(row.Area)) {
+            continue;
+        }
+        CKvFont& font = m_rowFonts[i];
         const int height = FontHeightForPoints(row.Points, dpi);
         if (font.Desc.FaceName != row.Face || font.Desc.Height != height || font.Desc.Weight != 700) {
             font.Desc.FaceName = row.Face;
@@ -200,9 +212,67 @@ void CMainDlg::PaintSkin(QPainter& dc)
             font.Realize();
         }
         // Stale figures and counts go grey; the date and the clock keep their colours.
-        font.TextColor = i >= 2 && stale ? StaleTextColour : row.Colour;
-        font.Draw(p, row.Text, row.Area, row.Format);
+        font.TextColor = i >= FirstFigureRow && stale ? StaleTextColour : row.Colour;
+        const QString text = RowText(i);
+        if (i < FirstFigureRow) {
+            m_drawnClock[i] = text;
+        }
+        font.Draw(p, text, row.Area, row.Format);
     }
+}
+
+QString CMainDlg::RowText(int row) const
+{
+    const StatusRecord& status = Status();
+    const auto count = [](const char* label, std::int32_t value) {
+        return QString::fromUtf8(label) + QString::number(value) + QString::fromUtf8("대");
+    };
+    switch (row) {
+    case 0: {
+        const platform::LocalTime now = m_now();
+        char date[64];
+        std::snprintf(date, sizeof date, "%04d.%02d.%02d  %s", now.Year, now.Month, now.Day,
+                      kWeekdays[((now.Weekday % 7) + 7) % 7]);
+        return QString::fromLatin1(date);
+    }
+    case 1: {
+        const platform::LocalTime now = m_now();
+        char clock[16];
+        std::snprintf(clock, sizeof clock, "%02d:%02d", now.Hour, now.Minute);
+        return QString::fromLatin1(clock);
+    }
+    case 2:
+        return FromCp949(status.PlannedVolume);
+    case 3:
+        return FromCp949(status.OrderedVolume);
+    case 4:
+        return FromCp949(status.ShippedVolume);
+    case 5:
+        return FromCp949(status.RemainingVolume);
+    case 6:
+        return count("가동:", status.OperatingCount);
+    case 7:
+        return count("용차:", status.HiredCount);
+    default:
+        return count("대기:", status.WaitingCount);
+    }
+}
+
+QRegion CMainDlg::ChangedFigures(const StatusRecord& before, const StatusRecord& after)
+{
+    const bool changed[TextRowCount - FirstFigureRow] = {
+        before.PlannedVolume != after.PlannedVolume,   before.OrderedVolume != after.OrderedVolume,
+        before.ShippedVolume != after.ShippedVolume,   before.RemainingVolume != after.RemainingVolume,
+        before.OperatingCount != after.OperatingCount, before.HiredCount != after.HiredCount,
+        before.WaitingCount != after.WaitingCount,
+    };
+    QRegion region;
+    for (int i = FirstFigureRow; i < TextRowCount; ++i) {
+        if (changed[i - FirstFigureRow]) {
+            region += kTextRows[i].Area;
+        }
+    }
+    return region;
 }
 
 int PageForCommand(int commandId)

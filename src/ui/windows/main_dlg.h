@@ -12,6 +12,8 @@
 #include "ui/skin/skin_dialog.h"
 #include "ui/windows/main_parts.h"
 
+#include <QRegion>
+
 #include <memory>
 #include <string>
 
@@ -23,6 +25,8 @@ class CMainDlg : public CWGDialog, public IMiniBarOwner
 public:
     static constexpr int ClockRectLeft = 122, ClockRectTop = 27, ClockRectRight = 243, ClockRectBottom = 85;
     static constexpr long TrayDoubleClick = 0x203; // WM_LBUTTONDBLCLK from the icon
+    // The texts the window draws: the date and the clock, then the figures from the feed.
+    static constexpr int TextRowCount = 9, FirstFigureRow = 2;
 
     // environment: the run's settings, whose remembered points the window keeps up to date; session:
     // the signed-in user, for the page addresses, the menu's rights and the automatic sign-in switch.
@@ -86,6 +90,9 @@ private:
     // Remembers the window's point under the index's name and lets it go.
     void CloseDocked(std::unique_ptr<IOwnedWindow>& window, int index);
     void ApplyWindowShape();
+    QString RowText(int row) const;
+    // The rectangles of the figures that differ between two records.
+    static QRegion ChangedFigures(const StatusRecord& before, const StatusRecord& after);
     // Tells every place that shows the figures whether they are stale.
     void ShowFreshness();
     void SetAlwaysOnTop(bool on);
@@ -102,6 +109,9 @@ private:
     std::unique_ptr<IOwnedWindow> m_factoryDlg;
     CWebDlgList m_webDlgs;
     CStatusFeed m_feed;
+    StatusRecord m_drawnStatus;           // the figures the window last showed, to renew only what changed
+    QString m_drawnClock[FirstFigureRow]; // the date and the time last drawn
+    CKvFont m_rowFonts[TextRowCount];
     bool m_glueWeather = false;
     bool m_glueFactory = false;
     Rect m_dragRectWeather;
