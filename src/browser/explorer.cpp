@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -90,25 +91,35 @@ QString CKvWebPage::Caption(const QUrl& origin) const
 
 void CKvWebPage::javaScriptAlert(const QUrl& origin, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, Caption(origin), text, QMessageBox::Ok, Owner());
-    box.exec();
+    ScriptBox(origin, text, QMessageBox::Ok);
 }
 
 bool CKvWebPage::javaScriptConfirm(const QUrl& origin, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, Caption(origin), text, QMessageBox::Ok | QMessageBox::Cancel,
-                    Owner());
-    return box.exec() == QMessageBox::Ok;
+    return ScriptBox(origin, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+int CKvWebPage::ScriptBox(const QUrl& origin, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, Caption(origin), text, buttons, Owner());
+    // The page's words, never its markup: a page must not dress the box up or put links in it.
+    box.setTextFormat(Qt::PlainText);
+    return box.exec();
 }
 
 bool CKvWebPage::javaScriptPrompt(const QUrl& origin, const QString& text, const QString& defaultValue,
                                   QString* result)
 {
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(Owner(), Caption(origin), text, QLineEdit::Normal, defaultValue, &ok);
+    QInputDialog dialog(Owner());
+    dialog.setWindowTitle(Caption(origin));
+    dialog.setLabelText(text);
+    dialog.setTextValue(defaultValue);
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+    const bool ok = dialog.exec() == QDialog::Accepted;
     if (ok && result != nullptr) {
-        *result = answer;
+        *result = dialog.textValue();
     }
     return ok;
 }

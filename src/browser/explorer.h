@@ -7,6 +7,7 @@
 
 #include "browser/web_host.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -35,6 +36,8 @@ protected:
 private:
     QWidget* Owner() const;
     QString Caption(const QUrl& origin) const;
+    // An alert or confirm box over the page's window; the button pressed.
+    int ScriptBox(const QUrl& origin, const QString& text, QMessageBox::StandardButtons buttons);
 };
 
 // A web view with the host's rules; the page windows' browsers and the windows that links open.

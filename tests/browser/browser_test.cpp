@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
@@ -137,16 +139,28 @@ TEST_F(BrowserHost, ScriptMessageBoxesAreAnsweredBackToTheScript)
         {"alert('경보'); 'after'", QMessageBox::Ok, "after"},
         {"String(confirm('계속?'))", QMessageBox::Ok, "true"},
         {"String(confirm('계속?'))", QMessageBox::Cancel, "false"},
+        {"alert('<b>굵게</b> <a "
+         "href=\"file:///tmp/evil.desktop\">열기</a><table><tr><td>칸</td></tr></table>'); "
+         "'plain'",
+         QMessageBox::Ok, "plain"},
     };
     for (const auto& c : cases) {
         QString seenTitle;
         QString seenText;
+        int plainLabels = 0;
         QTimer answer;
         answer.setInterval(50);
         QObject::connect(&answer, &QTimer::timeout, [&] {
             if (QMessageBox* box = OpenMessageBox()) {
                 seenTitle = box->windowTitle();
                 seenText = box->text();
+                // The page's text as it stands: nothing in the box is markup, so nothing is a link.
+                for (QLabel* label : box->findChildren<QLabel*>()) {
+                    if (label->text() == box->text()) {
+                        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+                        plainLabels += 1;
+                    }
+                }
                 box->button(c.press)->click();
                 answer.stop();
             }
@@ -155,7 +169,45 @@ TEST_F(BrowserHost, ScriptMessageBoxesAreAnsweredBackToTheScript)
         EXPECT_EQ(Run(browser, QString::fromUtf8(c.script)).toString().toStdString(), c.expected) << c.script;
         EXPECT_EQ(seenTitle, pageTitle) << "titled with the caption the browser supplies";
         EXPECT_FALSE(seenText.isEmpty());
+        EXPECT_EQ(plainLabels, 1) << c.script;
+        if (QString::fromUtf8(c.script).contains("<b>")) {
+            EXPECT_EQ(seenText, QString::fromUtf8("<b>굵게</b> <a href=\"file:///tmp/evil.desktop\">열기</a>"
+                                                  "<table><tr><td>칸</td></tr></table>"));
+        }
     }
+}
+
+TEST_F(BrowserHost, APromptShowsItsLabelAsPlainText)
+{
+    CExplorer1 browser;
+    ASSERT_TRUE(Load(browser, sim->HttpUrl("/map?userId=demo&authCode=A1")));
+    const QString label = QString::fromUtf8("<a href=\"foo-evil:x\">이름</a>?");
+    QString seenLabel;
+    Qt::TextFormat seenFormat = Qt::AutoText;
+    QTimer answer;
+    answer.setInterval(50);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QInputDialog*>(widget);
+            if (dialog == nullptr || !dialog->isVisible()) {
+                continue;
+            }
+            seenLabel = dialog->labelText();
+            for (QLabel* shown : dialog->findChildren<QLabel*>()) {
+                if (shown->text() == label) {
+                    seenFormat = shown->textFormat();
+                }
+            }
+            dialog->setTextValue(QString::fromUtf8("답"));
+            dialog->accept();
+            answer.stop();
+        }
+    });
+    answer.start();
+    EXPECT_EQ(Run(browser, QStringLiteral("prompt('<a href=\"foo-evil:x\">이름</a>?', '기본')")).toString(),
+              QString::fromUtf8("답"));
+    EXPECT_EQ(seenLabel, label);
+    EXPECT_EQ(seenFormat, Qt::PlainText);
 }
 
 TEST_F(BrowserHost, LinkToANewWindowOpensOne)
