@@ -1,10 +1,13 @@
 // pellamo-diag: the widget's own sign-in code on a terminal, for support staff.
 //
 //   pellamo-diag mac                 the hardware address a login would send, and the adapters seen
-//   pellamo-diag login ID [PW|-]     one login attempt with the environment file beside the widget
-//   pellamo-diag feed ID [PW|-]      signs in, then one poll of the status feed
+//   pellamo-diag login ID [-]        one login attempt with the environment file beside the widget
+//   pellamo-diag feed ID [-]         signs in, then one poll of the status feed
 //
-// The password is read from standard input when it is "-" or left out, and is printed nowhere.
+// The password is asked for on the terminal (not echoed) or read from standard input, never taken
+// from the command line, which every user of the machine can read while the program runs. Output is
+// pasted into tickets: the session's AuthCode opens every service page as that user, so it is shown
+// only as set or not, in the reply and inside the feed address.
 
 #include "app/sign_in.h"
 #include "feed/status_feed.h"
@@ -18,19 +21,48 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <strings.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
 const char kUsage[] = "usage: pellamo-diag mac\n"
-                      "       pellamo-diag [--dir FOLDER] login ID [PW|-]\n"
-                      "       pellamo-diag [--dir FOLDER] feed ID [PW|-]\n"
-                      "FOLDER holds Pellamo.ini (default: the folder of this program, beside the widget).\n";
+                      "       pellamo-diag [--dir FOLDER] login ID [-]\n"
+                      "       pellamo-diag [--dir FOLDER] feed ID [-]\n"
+                      "FOLDER holds Pellamo.ini (default: the folder of this program, beside the widget).\n"
+                      "The password is asked for, or read from standard input.\n";
+
+const char kNoPasswordArgument[] =
+    "pellamo-diag: a password is never taken on the command line, where other users can read it.\n"
+    "Leave it out and type it when asked, or give it on standard input:\n"
+    "  pellamo-diag login ID < file-with-the-password\n";
+
+// "…(set, 16 chars)" for a secret, "(none)" for an empty one.
+std::string Masked(const std::string& secret)
+{
+    return secret.empty() ? "(none)" : "…(set, " + std::to_string(secret.size()) + " chars)";
+}
+
+// The address with the value of its authCode parameter masked.
+std::string MaskAuthCode(std::string url)
+{
+    for (const char* key : {"?authCode=", "&authCode="}) {
+        const std::size_t at = url.find(key);
+        if (at == std::string::npos) {
+            continue;
+        }
+        const std::size_t start = at + std::strlen(key);
+        const std::size_t end = std::min(url.find('&', start), url.size());
+        url.replace(start, end - start, Masked(url.substr(start, end - start)));
+    }
+    return url;
+}
 
 std::string ModuleDir()
 {
@@ -78,7 +110,7 @@ int PollFeed(const EnvironmentSettings& env, const SessionIdentity& identity)
         std::cout << "feed: no [URL] WGInfo address\n";
         return 1;
     }
-    std::cout << "feed: " << platform::Cp949ToUtf8(url) << "\n";
+    std::cout << "feed: " << MaskAuthCode(platform::Cp949ToUtf8(url)) << "\n";
     CStatusFeed feed([&url](std::string& out) {
         out = url;
         return true;
@@ -131,7 +163,9 @@ int Login(const std::string& dir, const std::string& idUtf8, std::string passwor
     }
     std::cout << "result: 0 accepted\n";
     for (const CKvCmd::CCmd* pair : session.Reply().Pairs()) {
-        std::cout << platform::Cp949ToUtf8(pair->Name) << "=" << platform::Cp949ToUtf8(pair->Value) << "\n";
+        const bool secret = strcasecmp(pair->Name, "AuthCode") == 0;
+        std::cout << platform::Cp949ToUtf8(pair->Name) << "="
+                  << (secret ? Masked(pair->Value) : platform::Cp949ToUtf8(pair->Value)) << "\n";
     }
     std::cout << "administrator: " << (identity.IsAdmin != 0 ? "yes" : "no") << "\n";
     if (!thenFeed) {
@@ -158,8 +192,11 @@ int main(int argc, char** argv)
     const bool login = i < argc && std::strcmp(argv[i], "login") == 0;
     const bool feed = i < argc && std::strcmp(argv[i], "feed") == 0;
     if ((login || feed) && i + 1 < argc && i + 3 >= argc) {
-        const bool fromInput = i + 2 >= argc || std::strcmp(argv[i + 2], "-") == 0;
-        return Login(dir, argv[i + 1], fromInput ? ReadPassword() : std::string(argv[i + 2]), feed);
+        if (i + 2 < argc && std::strcmp(argv[i + 2], "-") != 0) {
+            std::cerr << kNoPasswordArgument;
+            return 2;
+        }
+        return Login(dir, argv[i + 1], ReadPassword(), feed);
     }
     std::cerr << kUsage;
     return 2;
