@@ -1,6 +1,7 @@
 #include "app/tolvik_app.h"
 
 #include "app/app_ui_interface.h"
+#include "log/file_log.h"
 #include "platform/text.h"
 
 #include <cstring>
@@ -37,6 +38,10 @@ bool CTolvikWGApp::InitInstance()
     if (!m_singleExec.Check(InstanceName)) {
         m_ui.ShowMessage(platform::Utf8ToCp949("프로그램이 이미 실행중입니다."));
         return false;
+    }
+    if (!m_singleExec.Unguarded().empty()) {
+        ProcessLog().WriteLog(7, "single instance: no private folder for the lock, %s; starting unguarded\n",
+                              m_singleExec.Unguarded().c_str());
     }
 
     // COM, the browser-hosting customisation, GDI+ and the socket library need no start here: pages

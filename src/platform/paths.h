@@ -17,6 +17,22 @@ std::string StateHome();
 std::string RuntimeDir();
 // $TMPDIR when absolute, else /tmp.
 std::string TempDir();
+// $XDG_CACHE_HOME when absolute, else ~/.cache.
+std::string CacheHome();
+
+// A folder only this user can reach, for the program's lock and its helper's socket: Path, or,
+// when none can be trusted, an empty Path and the reason in Refusal.
+struct PrivateFolder
+{
+    std::string Path;
+    std::string Refusal;
+};
+// $XDG_RUNTIME_DIR when it is set; otherwise <cache home>/Tolvik/Pellamo/run, made with mode 0700 and
+// used only when it is a real folder (not a link), owned by this user and closed to everyone else.
+// Never a fixed name in a folder every user shares, where another user could take the name first.
+PrivateFolder UserRuntimeDir();
+// What is wrong with path as a private folder of this user; empty when nothing is.
+std::string PrivateFolderProblem(const std::string& path);
 
 // The product's folders below the XDG homes: .../Tolvik/Pellamo.
 std::string ProductConfigDir();

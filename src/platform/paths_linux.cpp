@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,6 +74,63 @@ std::string StateHome()
 std::string RuntimeDir()
 {
     return AbsoluteEnv("XDG_RUNTIME_DIR");
+}
+
+std::string CacheHome()
+{
+    return XdgHome("XDG_CACHE_HOME", "/.cache");
+}
+
+std::string PrivateFolderProblem(const std::string& path)
+{
+    struct stat st
+    {
+    };
+    if (lstat(path.c_str(), &st) != 0) {
+        return "it cannot be read (" + std::string(std::strerror(errno)) + ")";
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return "it is a symbolic link";
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return "it is not a folder";
+    }
+    if (st.st_uid != getuid()) {
+        return "it belongs to user " + std::to_string(st.st_uid);
+    }
+    if ((st.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(st.st_mode & 0777));
+        return std::string("others may use it (mode ") + mode + ")";
+    }
+    return {};
+}
+
+PrivateFolder UserRuntimeDir()
+{
+    PrivateFolder folder;
+    folder.Path = RuntimeDir();
+    if (!folder.Path.empty()) {
+        return folder;
+    }
+    const std::string path = CacheHome() + "/" + kVendor + "/" + kProduct + "/run";
+    MakeDirs(path, 0700);
+    // A folder of ours that is merely too open (made by hand, or by an umask) is closed, never one
+    // that is a link or someone else's.
+    struct stat st
+    {
+    };
+    if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+        (st.st_mode & 077) != 0) {
+        chmod(path.c_str(), 0700);
+    }
+    folder.Refusal = PrivateFolderProblem(path);
+    if (folder.Refusal.empty()) {
+        folder.Path = path;
+    } else {
+        folder.Refusal = path + ": " + folder.Refusal;
+    }
+    return folder;
 }
 
 std::string TempDir()

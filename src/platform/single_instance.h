@@ -13,14 +13,18 @@ public:
     virtual ~CKvSingleExec();
 
     // True when this process is now the only holder of the name. Holding a guard already releases it
-    // first. False when another process holds it or the lock cannot be made.
+    // first. False when another process holds it or the lock cannot be made. True as well, without a
+    // guard, when the user has no private folder to keep the lock in (Unguarded says why): a lock
+    // where others could reach it would let another user keep this one from ever starting.
     bool Check(const char* name);
     void Release();
+    const std::string& Unguarded() const { return m_unguarded; }
 
-    // Where the lock for a name lives: the user's runtime folder, else a per-user name in /tmp.
+    // Where the lock for a name lives: the user's private runtime folder; empty when there is none.
     static std::string LockPath(const char* name);
 
 private:
     int m_fd = -1;
     std::string m_path;
+    std::string m_unguarded;
 };

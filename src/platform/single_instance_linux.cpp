@@ -15,17 +15,20 @@ CKvSingleExec::~CKvSingleExec()
 
 std::string CKvSingleExec::LockPath(const char* name)
 {
-    const std::string runtime = platform::RuntimeDir();
-    if (!runtime.empty()) {
-        return runtime + "/" + name + ".lock";
-    }
-    return "/tmp/" + std::string(name) + "-" + std::to_string(getuid()) + ".lock";
+    const platform::PrivateFolder folder = platform::UserRuntimeDir();
+    return folder.Path.empty() ? std::string() : folder.Path + "/" + name + ".lock";
 }
 
 bool CKvSingleExec::Check(const char* name)
 {
     Release();
-    const std::string path = LockPath(name);
+    m_unguarded.clear();
+    const platform::PrivateFolder folder = platform::UserRuntimeDir();
+    if (folder.Path.empty()) {
+        m_unguarded = folder.Refusal;
+        return true;
+    }
+    const std::string path = folder.Path + "/" + name + ".lock";
     // The lock file is removed by its holder on release. A process that opened the old file just
     // before that removal may win the lock on a file that no longer has the name, so the lock only
     // counts when the locked file is still the one the name points to.

@@ -208,6 +208,13 @@ TEST(Clock, TickCountNeverGoesBack)
     EXPECT_LE(now.Month, 12);
 }
 
+static void MakeDirsForTest(const std::string& path, unsigned mode)
+{
+    platform::MakeDirs(path.substr(0, path.rfind('/')), 0700);
+    mkdir(path.c_str(), mode);
+    chmod(path.c_str(), mode);
+}
+
 TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstReleases)
 {
     TempEnv env;
@@ -222,15 +229,59 @@ TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstReleases)
     EXPECT_TRUE(second.Check("KORVA.Test"));
 }
 
-TEST(SingleInstance, FallsBackToAPerUserFileInTmp)
+TEST(SingleInstance, WithoutARuntimeFolderTheLockIsKeptInAPrivateFolder)
 {
-    TempEnv env;
-    unsetenv("XDG_RUNTIME_DIR");
+    // Another user got to the old fixed name in /tmp first: it must not matter any more.
     const std::string name = "KORVA.Test." + std::to_string(getpid());
-    EXPECT_EQ(CKvSingleExec::LockPath(name.c_str()),
-              "/tmp/" + name + "-" + std::to_string(getuid()) + ".lock");
-    CKvSingleExec guard;
-    EXPECT_TRUE(guard.Check(name.c_str()));
+    const std::string oldName = "/tmp/" + name + "-" + std::to_string(getuid()) + ".lock";
+    ASSERT_EQ(mkdir(oldName.c_str(), 0700), 0);
+    const struct
+    {
+        const char* name;
+        std::function<void(const std::string& folder)> before;
+        bool guarded;
+        const char* refusal;
+    } rows[] = {
+        {"made by the program", [](const std::string&) {}, true, ""},
+        {"made too open by someone's umask", [](const std::string& folder) { MakeDirsForTest(folder, 0755); },
+         true, ""},
+        {"a link to another folder",
+         [](const std::string& folder) {
+             MakeDirsForTest(folder.substr(0, folder.rfind('/')), 0700);
+             symlink("/tmp", folder.c_str());
+         },
+         false, "symbolic link"},
+        {"a file in its place",
+         [](const std::string& folder) {
+             MakeDirsForTest(folder.substr(0, folder.rfind('/')), 0700);
+             WriteFile(folder, "");
+         },
+         false, "not a folder"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempEnv env;
+        unsetenv("XDG_RUNTIME_DIR");
+        const std::string folder = env.Path("cache/Tolvik/Pellamo/run");
+        row.before(folder);
+        CKvSingleExec guard;
+        EXPECT_TRUE(guard.Check(name.c_str())) << "a user is never kept out";
+        if (row.guarded) {
+            EXPECT_EQ(guard.Unguarded(), "");
+            EXPECT_EQ(CKvSingleExec::LockPath(name.c_str()), folder + "/" + name + ".lock");
+            struct stat st
+            {
+            };
+            ASSERT_EQ(lstat(folder.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0700u);
+            CKvSingleExec second;
+            EXPECT_FALSE(second.Check(name.c_str())) << "the guard still guards";
+        } else {
+            EXPECT_NE(guard.Unguarded().find(row.refusal), std::string::npos) << guard.Unguarded();
+            EXPECT_EQ(CKvSingleExec::LockPath(name.c_str()), "");
+        }
+    }
+    rmdir(oldName.c_str());
 }
 
 TEST(SingleInstance, LockLeftByACrashIsFree)

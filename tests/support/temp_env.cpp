@@ -14,7 +14,8 @@
 
 namespace {
 
-const char* const kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
+const char* const kVariables[] = {"HOME",           "XDG_CONFIG_HOME", "XDG_STATE_HOME",
+                                  "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
 const char kUnset[] = "\x01";
 
 int RemoveEntry(const char* path, const struct stat*, int, FTW*)
@@ -40,6 +41,7 @@ TempEnv::TempEnv()
     const std::pair<const char*, const char*> layout[] = {{"HOME", "home"},
                                                           {"XDG_CONFIG_HOME", "config"},
                                                           {"XDG_STATE_HOME", "state"},
+                                                          {"XDG_CACHE_HOME", "cache"},
                                                           {"XDG_RUNTIME_DIR", "run"},
                                                           {"TMPDIR", "tmp"}};
     for (const auto& [name, folder] : layout) {

@@ -59,6 +59,12 @@ CWebLink::CWebLink(QWidget* owner)
 
 CWebLink::~CWebLink()
 {
+    if (m_server != nullptr) {
+        m_server->close();
+    }
+    if (!m_ownFolder.empty()) {
+        rmdir(m_ownFolder.c_str());
+    }
     if (m_owner != nullptr) {
         m_owner->removeEventFilter(this);
     }
@@ -131,9 +137,20 @@ bool CWebLink::EnsureHelper()
         return true;
     }
     if (m_server == nullptr) {
-        std::string folder = platform::RuntimeDir();
+        platform::PrivateFolder runtime = platform::UserRuntimeDir();
+        std::string folder = runtime.Path;
         if (folder.empty()) {
-            folder = platform::TempDir();
+            // A folder of our own with a name nobody can guess, made private at once and removed
+            // with the link; never a fixed name another user could take first.
+            ProcessLog().WriteLog(7, "pellamo-web link: no private runtime folder, %s\n",
+                                  runtime.Refusal.c_str());
+            std::string made = platform::TempDir() + "/pellamo-web-XXXXXX";
+            if (mkdtemp(made.data()) == nullptr) {
+                ProcessLog().WriteLog(7, "pellamo-web link: cannot make a private folder in %s\n",
+                                      platform::TempDir().c_str());
+                return false;
+            }
+            m_ownFolder = folder = made;
         }
         const QString name =
             QString::fromStdString(folder) + QStringLiteral("/pellamo-web-%1.sock").arg(getpid());

@@ -78,6 +78,7 @@ private:
     QPointer<QWidget> m_owner;
     Launcher m_launcher;
     std::unique_ptr<QLocalServer> m_server;
+    std::string m_ownFolder; // the socket's folder when the link had to make one
     CWebChannel m_channel;
     QPointer<QProcess> m_process;
     std::vector<QPointer<QProcess>> m_retired;
