@@ -2,17 +2,21 @@
 // the widget's requests and the helper's reports, and a helper that dies or never comes is noticed.
 
 #include "log/file_log.h"
+#include "platform/paths.h"
 #include "support/event_wait.h"
 #include "support/link_peer.h"
 #include "support/message_recorder.h"
 #include "support/temp_env.h"
 #include "ui/windows/web_link.h"
 
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <csignal>
 
@@ -197,6 +201,38 @@ TEST_F(LinkSide, HelperThatCannotStartOrNeverConnects)
     EXPECT_TRUE(WaitUntil([&] { return owner.Closes().size() == 1; }));
     EXPECT_TRUE(WaitUntil([&] { return link.HelperPids().empty(); }, 15000))
         << "the silent helper is not left";
+}
+
+TEST_F(LinkSide, WithoutAPrivateFolderTheSocketGetsAFolderOfItsOwn)
+{
+    // No runtime folder, and the private one is a link someone put there: neither is used.
+    unsetenv("XDG_RUNTIME_DIR");
+    const std::string cache = env.Path("cache/Tolvik/Pellamo");
+    ASSERT_TRUE(platform::MakeDirs(cache, 0700));
+    ASSERT_EQ(symlink("/tmp", (cache + "/run").c_str()), 0);
+    std::string folder;
+    unsigned mode = 0;
+    {
+        CWebLink own(&owner);
+        own.SetLauncher([&](const QString& name) -> QProcess* {
+            folder = QFileInfo(name).path().toStdString();
+            struct stat st
+            {
+            };
+            if (lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                mode = st.st_mode & 0777;
+            }
+            return nullptr;
+        });
+        std::unique_ptr<IWebWindow> page = own.NewPage(0, "", {});
+        EXPECT_FALSE(page->CreateModeless(&owner, nullptr));
+    }
+    EXPECT_EQ(folder.rfind(env.Path("tmp") + "/pellamo-web-", 0), 0u) << folder;
+    EXPECT_EQ(mode, 0700u);
+    struct stat st
+    {
+    };
+    EXPECT_NE(lstat(folder.c_str(), &st), 0) << "the folder goes with the link";
 }
 
 } // namespace
