@@ -5,7 +5,6 @@
 #include "platform/numbers.h"
 #include "platform/text.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -73,9 +72,6 @@ QNetworkProxy CKvHttpSession::ProxyFor(const QUrl& url)
     if (!m_proxyKnown) {
         m_proxy = DesktopProxyFor(url);
         m_proxyKnown = true;
-        if (m_manager != nullptr) {
-            m_manager->setProxy(m_proxy);
-        }
     }
     return m_proxy;
 }
@@ -84,7 +80,6 @@ QNetworkAccessManager& CKvHttpSession::Manager()
 {
     if (m_manager == nullptr) {
         m_manager = std::make_unique<QNetworkAccessManager>();
-        m_manager->setProxy(m_proxy);
     }
     return *m_manager;
 }
@@ -97,7 +92,9 @@ CKvHttpDown::CKvHttpDown(CKvHttpSession* session) : m_session(session)
         return true;
     }();
     (void)systemProxy;
+    // Runs only while a download is under way: every end of one stops it.
     m_deadline.setSingleShot(true);
+    m_deadline.callOnTimeout([this] { Finish(false); });
 }
 
 CKvHttpDown::~CKvHttpDown()
@@ -108,7 +105,17 @@ CKvHttpDown::~CKvHttpDown()
 
 void CKvHttpDown::CloseRequest()
 {
-    // Later, never now: this may run inside one of the reply's own signals.
+    ReleaseTransfer();
+    m_token.reset();
+    m_body.clear();
+    m_open = false;
+    ContentLength = 0;
+}
+
+void CKvHttpDown::ReleaseTransfer()
+{
+    m_deadline.stop();
+    // Later, never now: this may run inside one of the reply's or the connection's own signals.
     if (m_reply != nullptr) {
         m_reply->disconnect();
         m_reply->abort();
@@ -124,12 +131,6 @@ void CKvHttpDown::CloseRequest()
         m_direct->Abandon();
         m_direct.release()->deleteLater();
     }
-    m_deadline.stop();
-    QObject::disconnect(&m_deadline, nullptr, nullptr, nullptr);
-    m_token.reset();
-    m_body.clear();
-    m_open = false;
-    ContentLength = 0;
 }
 
 void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
@@ -142,11 +143,6 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
     const std::weak_ptr<int> token = m_token;
     if (!SplitHttpUrl(url, target) || target.Host.empty()) {
         // Reported from the event loop too, as every other answer is.
-        m_deadline.callOnTimeout([this, token] {
-            if (!token.expired()) {
-                Finish(false);
-            }
-        });
         m_deadline.start(0);
         return;
     }
@@ -157,11 +153,6 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
     const std::string address = "http://" + target.Host + ":" + std::to_string(port) + target.Path;
     const QUrl requestUrl = QUrl::fromEncoded(
         QByteArray::fromStdString(platform::EncodeAddressBytes(address)), QUrl::TolerantMode);
-    m_deadline.callOnTimeout([this, token] {
-        if (!token.expired()) {
-            Finish(false);
-        }
-    });
     m_deadline.start(m_totalTimeoutMs);
     const QNetworkProxy proxy =
         m_session != nullptr ? m_session->ProxyFor(requestUrl) : DesktopProxyFor(requestUrl);
@@ -192,13 +183,10 @@ void CKvHttpDown::OpenUrlAsync(const std::string& url, Completion done)
 void CKvHttpDown::GetThroughManager(const QUrl& url, const QNetworkProxy& proxy)
 {
     const std::weak_ptr<int> token = m_token;
-    if (m_session != nullptr) {
-        m_manager = &m_session->Manager();
-    } else {
-        // A manager of its own: nothing shared with any other download.
-        m_manager = new QNetworkAccessManager;
-        m_manager->setProxy(proxy);
-    }
+    // Without a session, a manager of its own: nothing shared with any other download.
+    m_manager = m_session != nullptr ? &m_session->Manager() : new QNetworkAccessManager;
+    // Set for every request: a redirect handed over from a direct download may need another proxy.
+    m_manager->setProxy(proxy);
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -244,23 +232,15 @@ void CKvHttpDown::GetThroughManager(const QUrl& url, const QNetworkProxy& proxy)
 
 void CKvHttpDown::Finish(bool ok)
 {
-    m_deadline.stop();
-    if (!ok && m_session != nullptr) {
-        m_session->Failed();
-    }
-    if (!ok) {
-        CloseRequest();
-    } else {
+    if (ok) {
+        // The body is in m_body; the transfer that brought it is let go.
+        ReleaseTransfer();
         m_open = true;
-        if (m_reply != nullptr) {
-            m_reply->disconnect();
-            m_reply->deleteLater();
-            m_reply = nullptr;
+    } else {
+        if (m_session != nullptr) {
+            m_session->Failed();
         }
-        if (m_direct != nullptr) {
-            m_direct->Abandon();
-            m_direct.release()->deleteLater();
-        }
+        CloseRequest();
     }
     if (m_done) {
         Completion done = std::move(m_done);

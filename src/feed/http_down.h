@@ -53,7 +53,7 @@ public:
     ~CKvHttpSession();
 
     QNetworkProxy ProxyFor(const QUrl& url);
-    // The manager for requests through the proxy ProxyFor named.
+    // The manager the session's downloads through a proxy share; each sets the proxy it needs.
     QNetworkAccessManager& Manager();
     void Failed() { m_proxyKnown = false; }
     bool ProxyKnown() const { return m_proxyKnown; }
@@ -109,6 +109,8 @@ private:
     // Through Qt's network manager: for an address behind a proxy, or a redirect to another scheme.
     void GetThroughManager(const QUrl& url, const QNetworkProxy& proxy);
     void Finish(bool ok);
+    // Stops the deadline and lets go of the reply, the connection and a manager of its own.
+    void ReleaseTransfer();
     // The whole body of an open answer, in the buffer sizes DownloadToFile has always used.
     std::unique_ptr<char[]> TakeBody();
 

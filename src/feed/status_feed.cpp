@@ -113,7 +113,7 @@ int CStatusFeed::RefreshPeriodMs(int refreshRateSeconds)
 }
 
 CStatusFeed::CStatusFeed(std::function<bool(std::string&)> urlSource, QObject* parent)
-    : QObject(parent), m_urlSource(std::move(urlSource))
+    : QObject(parent), m_urlSource(std::move(urlSource)), m_session(std::make_unique<CKvHttpSession>())
 {
     m_clock.setInterval(ClockPeriodMs);
     connect(&m_clock, &QTimer::timeout, this, [this] {
@@ -148,9 +148,6 @@ bool CStatusFeed::Poll()
     m_finished.reset();
     std::string url;
     m_urlSource(url);
-    if (m_session == nullptr) {
-        m_session = std::make_unique<CKvHttpSession>();
-    }
     m_download = std::make_unique<CKvHttpDown>(m_session.get());
     m_download->OpenUrlAsync(url, [this](bool ok) { Finished(ok); });
     return true;
